@@ -1,0 +1,14 @@
+# add_qt_test(name sources... LIBS libs...): one Qt Test executable as one CTest test.
+# Widget tests run on the offscreen platform.
+function(add_qt_test name)
+    cmake_parse_arguments(T "" "TIMEOUT" "LIBS" ${ARGN})
+    add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
