@@ -1,0 +1,44 @@
+# Two commands do everything on a fresh Debian machine:
+#   make run    install what is missing, build, start a simulated fleet and the tool
+#   make test   install what is missing, build, run every test in a private network namespace
+# Also: make test SANITIZE=1 (AddressSanitizer + UBSan build), make fuzz, make bench.
+
+SANITIZE ?= 0
+FUZZ_SECONDS ?= 60
+
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-asan
+CMAKE_FLAGS += -DSANITIZE=ON
+else
+BUILD_DIR ?= build
+endif
+
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+
+.PHONY: all deps build test run fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR)
+
+test: build
+	scripts/in-netns ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+run: build
+	scripts/run-demo $(BUILD_DIR)
+
+fuzz: deps
+	fuzz/run-fuzz.sh $(FUZZ_SECONDS)
+
+bench: build
+	scripts/in-netns sh -c 'for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true'
+
+clean:
+	rm -rf build build-asan build-fuzz

@@ -1,0 +1,63 @@
+// QueryTool: the main window. Lives on the user-interface thread; only
+// onTerminalReply (worker thread) reaches it, through gPendingTerminals and
+// the queued signal have_teraminal().
+#pragma once
+
+#include "net/TerminalParam.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QTimer>
+
+class NxNetControl;
+class QListWidgetItem;
+class QTableWidgetItem;
+class TerminalListItem;
+
+namespace Ui {
+class QueryTool;
+}
+
+class QueryTool : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit QueryTool(NxNetControl* engine, QWidget* parent = nullptr);
+    ~QueryTool() override;
+
+    TerminalListItem* findTerminalItem(const TerminalParam* record);
+    void addOrUpdateTerminal(TerminalParam record);
+    QList<TerminalParam> collectConflicts(bool (*predicate)(const TerminalParam&, const TerminalParam&));
+
+signals:
+    void have_teraminal();
+
+public slots:
+    void change_page(QListWidgetItem* current, QListWidgetItem* previous);
+    void query_terminal();
+    void set_query_btn_enable();
+    void get_terminal_slot();
+    void check_conflict();
+
+    void item_clicked(QTableWidgetItem* item);
+    void item_doubled_clicked(QTableWidgetItem* item);
+    void set_terminal();
+    void getAndSetTerminal();
+    void SetTerminalPlayVolume();
+
+    void enter_root();
+    void setSrvBoxStateChanged(int state);
+    void setUpdateBoxStateChanged(int state);
+    void setResetBoxStateChanged(int state);
+    void set_all_server_slot();
+    void set_all_update_slot();
+    void set_all_reset_slot();
+
+private:
+    void showTerminal(const TerminalParam* record);
+
+    Ui::QueryTool* ui;
+    NxNetControl* engine;
+    QList<TerminalParam> terminalList;
+    QTimer* conflictTimer;
+};
