@@ -72,6 +72,9 @@ struct SimConfig {
     std::vector<int> answer400;            // indices of terminals in Answer400 mode
     std::vector<int> silent;               // indices of terminals in Silent mode
     std::vector<int> malformed;            // indices of terminals in Malformed mode
+
+    bool keepRequestLog = true;            // keep every request in memory (requests())
+    std::string logFile;                   // when set, every request is also appended here
 };
 
 // One received datagram, exactly as it came.
@@ -99,8 +102,9 @@ public:
     TerminalSimulator(const TerminalSimulator&) = delete;
     TerminalSimulator& operator=(const TerminalSimulator&) = delete;
 
-    // Builds the fleet, binds the socket and starts answering. False (with
-    // errorText()) when the fleet is invalid or the socket cannot be bound.
+    // Builds the fleet (on the first start only), binds the socket and starts
+    // answering. False (with errorText()) when the fleet is invalid or the
+    // socket cannot be bound.
     bool start();
     // Stops answering and closes the socket; pending delayed replies are dropped.
     void stop();
@@ -124,7 +128,8 @@ public:
     // Reboots the terminal acted on (reboot requests, ResetAll, SET with Reboot non-zero).
     int rebootCount(int index) const;
 
-    // Every datagram received since start or the last clearRequests().
+    // Every datagram received since start or the last clearRequests()
+    // (kept only with SimConfig::keepRequestLog).
     std::vector<SimRequest> requests() const;
     void clearRequests();
     // Waits until at least n requests are in the log; false on time-out.
@@ -132,10 +137,11 @@ public:
     // Replies sent so far (after drops), all terminals together.
     uint64_t repliesSent() const;
 
-    // The reply terminal `index` would send now to a request with `cseq`.
+    // The 200 reply terminal `index` would send now to a request with `cseq`.
     std::string replyText(int index, uint16_t cseq) const;
     // Sends `bytes` from terminal `index`'s address to a loopback address
-    // (for late or unsolicited replies). False if not loopback or not sent.
+    // (for late or unsolicited replies). False if not loopback, not running
+    // or not sent whole.
     bool sendFrom(int index, const std::string& bytes, uint32_t toAddress, uint16_t toPort);
 
 private:

@@ -1,0 +1,22 @@
+// The invented model codes and state texts the simulated terminals report.
+// Kept in one place so the codes can be swapped for the real device kinds.
+// Constant data; safe on any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SimModel {
+    const char* type;     // model code as reported in "Type:"
+    uint16_t serverPort;  // server port a generated terminal of this model uses
+    bool hostDevice;      // hosts report a service configuration
+};
+
+const std::vector<SimModel>& simModels();
+// The model of a code, or null when the code is not in the list.
+const SimModel* findSimModel(const std::string& type);
+
+// "Mode:" texts: running normally, and waiting for a firmware upgrade.
+constexpr const char* kSimModeNormal = "Normal";
+constexpr const char* kSimModeUpgrade = "Upgrade";
