@@ -55,6 +55,10 @@ public slots:
 
 private:
     void showTerminal(const TerminalParam* record);
+    // The record of the current row's column-0 item; false without one.
+    bool selectedTerminal(TerminalParam* record) const;
+    void showSetSucceeded();
+    void showSetFailed();
 
     Ui::QueryTool* ui;
     NxNetControl* engine;

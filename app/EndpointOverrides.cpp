@@ -1,0 +1,76 @@
+#include "app/EndpointOverrides.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Four decimal numbers 0 to 255, nothing else; host byte order.
+bool parseDottedAddress(const QString& text, uint32_t* address)
+{
+    static const QRegularExpression dotted("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$");
+    const QRegularExpressionMatch match = dotted.match(text);
+    if (!match.hasMatch())
+        return false;
+    uint32_t result = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const uint value = match.captured(i).toUInt();
+        if (value > 255)
+            return false;
+        result = (result << 8) | value;
+    }
+    *address = result;
+    return true;
+}
+
+bool parsePort(const QString& text, uint minimum, uint16_t* port)
+{
+    static const QRegularExpression digits("^[0-9]{1,5}$");
+    if (!digits.match(text).hasMatch())
+        return false;
+    const uint value = text.toUInt();
+    if (value < minimum || value > 65535)
+        return false;
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+bool given(const char* value)
+{
+    return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress,
+                                        const char* terminalPort, const char* localPort,
+                                        QStringList* problems)
+{
+    if (given(broadcastAddress)
+        && !parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
+        problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address; using the default")
+                             .arg(QString::fromUtf8(broadcastAddress)));
+    if (given(terminalPort) && !parsePort(QString::fromUtf8(terminalPort), 1, &base.terminalPort))
+        problems->append(QString("DBP_TERMINAL_PORT: \"%1\" is not a port from 1 to 65535; using the default")
+                             .arg(QString::fromUtf8(terminalPort)));
+    if (given(localPort) && !parsePort(QString::fromUtf8(localPort), 0, &base.localPort))
+        problems->append(QString("DBP_LOCAL_PORT: \"%1\" is not a port from 0 to 65535; using the default")
+                             .arg(QString::fromUtf8(localPort)));
+    return base;
+}
+
+EndpointSettings endpointSettingsFromEnvironment()
+{
+    QStringList problems;
+    const EndpointSettings settings =
+        applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
+                               std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"),
+                               &problems);
+    for (const QString& problem : problems)
+        std::fprintf(stderr, "QueryTool: %s\n", problem.toLocal8Bit().constData());
+    return settings;
+}

@@ -1,0 +1,234 @@
+#include "ui/main/QueryTool.h"
+
+#include "net/NxNetControl.h"
+#include "ui/main/TerminalListItem.h"
+#include "ui/settings/QuerySettingDialog.h"
+#include "ui_QueryTool.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+// Operations on one terminal and on all terminals.
+
+namespace {
+
+// Reboot codes carried by RebootTerminal.
+constexpr uint8_t kRebootCode = 0;
+constexpr uint8_t kUpgradeCode = 2;
+
+// The waiting engine operations block the event loop for up to about six
+// seconds; the wait cursor tells the user why the window does not react.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Runs one waiting engine operation under the wait cursor; without an
+// engine nothing can be sent.
+template <typename Operation>
+int waitFor(NxNetControl* engine, Operation operation)
+{
+    if (engine == nullptr)
+        return kNotSent;
+    BusyCursor busy;
+    return operation(engine);
+}
+
+}  // namespace
+
+void QueryTool::item_clicked(QTableWidgetItem*)
+{
+    ui->set_btn->setEnabled(true);
+    ui->enter_updata_btn->setEnabled(true);
+    ui->reset_terminal_btn->setEnabled(true);
+    ui->enterUpdateBtn->setEnabled(true);
+    ui->termResetBtn->setEnabled(true);
+
+    TerminalParam selected;
+    if (selectedTerminal(&selected))
+        showTerminal(&selected);
+}
+
+void QueryTool::item_doubled_clicked(QTableWidgetItem*)
+{
+    set_terminal();
+}
+
+void QueryTool::set_terminal()
+{
+    TerminalParam selected;
+    if (!selectedTerminal(&selected))
+        return;
+
+    QuerySettingDialog dialog(selected, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    if (dialog.fTalkbackOnly) {
+        // Every other edit is ignored on this path, the address included: the
+        // volumes go to the address the terminal has now. Without one, the
+        // request would reach every terminal.
+        const TerminalParam& edited = dialog.fTermParam;
+        const int result = selected.IP[0] == '\0'
+            ? kNotSent
+            : waitFor(engine, [&](NxNetControl* e) { return e->SetVolume(selected.IP, edited.PlayVol, edited.CaptureVol); });
+        if (result != kReplyOk)
+            showSetFailed();
+        query_terminal();
+        return;
+    }
+
+    const int result = waitFor(engine, [&](NxNetControl* e) { return e->SetTerminal(&dialog.fTermParam); });
+    if (result == kReplyOk)
+        query_terminal();
+    else
+        showSetFailed();
+}
+
+void QueryTool::getAndSetTerminal()
+{
+    char ip[32] = {};
+    if (!ui->IpEdit->getIpAddress(ip, sizeof ip))
+        return;
+
+    TerminalParam reply;
+    int result = waitFor(engine, [&](NxNetControl* e) { return e->GetTerminal(ip, &reply); });
+    if (result != kReplyOk) {
+        QMessageBox::warning(this, tr("tips"), tr("Get Term Info Error!"), QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+
+    QuerySettingDialog dialog(reply, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    if (dialog.fTalkbackOnly) {
+        // As from the table: only the two volumes, to the address just read.
+        const TerminalParam& edited = dialog.fTermParam;
+        result = waitFor(engine, [&](NxNetControl* e) { return e->SetVolume(ip, edited.PlayVol, edited.CaptureVol); });
+        if (result != kReplyOk)
+            showSetFailed();
+        return;
+    }
+
+    result = waitFor(engine, [&](NxNetControl* e) { return e->SetTerminal(&dialog.fTermParam); });
+    if (result == kReplyOk)
+        addOrUpdateTerminal(dialog.fTermParam);
+    else if (result != kReplyTimeout)
+        showSetFailed();  // not sent, or refused by the terminal
+}
+
+void QueryTool::SetTerminalPlayVolume()
+{
+    char ip[32] = {};
+    if (!ui->IpEdit->getIpAddress(ip, sizeof ip))
+        return;
+
+    const auto treble = static_cast<int8_t>(ui->kMainTrebleSpinBox->value());
+    const auto bass = static_cast<int8_t>(ui->kMainBassSpinBox->value());
+    const auto volume = static_cast<int8_t>(ui->kMainVolSpinBox->value());
+    const int result = waitFor(engine, [&](NxNetControl* e) { return e->SetToneAndVolume(ip, treble, bass, volume); });
+    if (result == kReplyOk)
+        showSetSucceeded();
+    else
+        showSetFailed();
+}
+
+void QueryTool::enter_root()
+{
+    TerminalParam selected;
+    if (!selectedTerminal(&selected))
+        return;
+
+    const QObject* from = sender();
+    uint8_t code = kRebootCode;
+    if (from == ui->enter_updata_btn || from == ui->enterUpdateBtn)
+        code = kUpgradeCode;
+
+    const int result = waitFor(engine, [&](NxNetControl* e) { return e->RebootTerminal(&selected, code); });
+    if (result == kReplyOk)
+        showSetSucceeded();
+    else
+        showSetFailed();
+}
+
+void QueryTool::setSrvBoxStateChanged(int)
+{
+    const bool armed = ui->SrvCheckBox->isChecked();
+    ui->SrvSureBtn->setEnabled(armed);
+    ui->setSrvIpEdit->setEnabled(armed);
+}
+
+void QueryTool::setUpdateBoxStateChanged(int)
+{
+    ui->UpdateSureBtn->setEnabled(ui->UpdateCheckBox->isChecked());
+}
+
+void QueryTool::setResetBoxStateChanged(int)
+{
+    ui->ResetSureBtn->setEnabled(ui->ResetCheckBox->isChecked());
+}
+
+void QueryTool::set_all_server_slot()
+{
+    char server[32] = {};
+    if (ui->setSrvIpEdit->getIpAddress(server, sizeof server) && engine != nullptr)
+        engine->SetAllServers(server);
+    ui->SrvCheckBox->setCheckState(Qt::Unchecked);
+}
+
+void QueryTool::set_all_update_slot()
+{
+    if (engine != nullptr)
+        engine->UpdateAllTerminals();
+    ui->UpdateCheckBox->setCheckState(Qt::Unchecked);
+}
+
+void QueryTool::set_all_reset_slot()
+{
+    if (engine != nullptr)
+        engine->ResetAllTerminals();
+    ui->ResetCheckBox->setCheckState(Qt::Unchecked);
+}
+
+void QueryTool::showTerminal(const TerminalParam* record)
+{
+    ui->updateIp->setText(QString::fromUtf8(record->IP));
+    ui->updateMac->setText(QString::fromUtf8(record->MAC));
+    ui->IpEdit->setIpAddress(record->IP);
+
+    ui->kMainTrebleHorSlider->setValue(record->Treble);
+    ui->kMainTrebleSpinBox->setValue(record->Treble);
+    ui->kMainBassHorSlider->setValue(record->Bass);
+    ui->kMainBassSpinBox->setValue(record->Bass);
+
+    ui->enterUpdateBtn->setEnabled(true);
+    ui->termResetBtn->setEnabled(true);
+}
+
+bool QueryTool::selectedTerminal(TerminalParam* record) const
+{
+    const int row = ui->terminalsWidget->currentRow();
+    if (row < 0)
+        return false;
+    auto* item = dynamic_cast<TerminalListItem*>(ui->terminalsWidget->item(row, 0));
+    if (item == nullptr)
+        return false;
+    *record = item->param;
+    return true;
+}
+
+void QueryTool::showSetSucceeded()
+{
+    QMessageBox::information(this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"), QMessageBox::Ok,
+                             QMessageBox::NoButton);
+}
+
+void QueryTool::showSetFailed()
+{
+    QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("设置出错，请重新设置！"), QMessageBox::Ok,
+                         QMessageBox::NoButton);
+}
