@@ -8,5 +8,7 @@ struct EndpointSettings {
     uint16_t localPort = 59137;           // port the engine binds (0: any free port)
     uint16_t terminalPort = 59137;        // destination port of every request
     uint32_t broadcastAddress = 0xFFFFFFFFu;  // host byte order; 255.255.255.255
-    int replyTimeoutSeconds = 5;          // whole seconds a waiting operation waits
+    // Whole wall-clock seconds a waiting operation waits: an unanswered
+    // request ends after more than this and at most one second more.
+    int replyTimeoutSeconds = 5;
 };

@@ -1,0 +1,310 @@
+#include "NxNetControl.h"
+
+#include "NxSchedule.h"
+#include "platform/Clock.h"
+#include "platform/Ipv4Address.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kDatagramCapacity = 1024;
+constexpr uint32_t kPollIntervalMs = 200;
+
+// Receive results.
+enum : int { kReceiveFailed = 0, kReceiveNoBuffer = 1, kReceiveNothing = 2, kReceiveRead = 3 };
+
+// The wall clock's low 32 bits, as the pending list keeps it.
+int32_t WallSecond()
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(WallClockSeconds()));
+}
+
+// Whether `deadline` lies before `now`; correct across the 32-bit wrap.
+bool IsPast(int32_t deadline, int32_t now)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(deadline)) > 0;
+}
+
+}  // namespace
+
+int32_t RunScheduledReceive(void* engine)
+{
+    if (engine == nullptr)
+        return 0;
+    return static_cast<NxNetControl*>(engine)->RunReceiveLoop();
+}
+
+NxNetControl::NxNetControl(const EndpointSettings& settings)
+    : settings(settings)
+{
+    gSchedule.Add(RunScheduledReceive, this, 0);
+}
+
+NxNetControl::~NxNetControl()
+{
+    gSchedule.Remove(RunScheduledReceive, this);
+}
+
+bool NxNetControl::Open(uint16_t port)
+{
+    return socket.Open(port);
+}
+
+bool NxNetControl::IsOpen() const
+{
+    return socket.IsOpen();
+}
+
+uint16_t NxNetControl::LocalPort() const
+{
+    return socket.LocalPort();
+}
+
+const EndpointSettings& NxNetControl::Settings() const
+{
+    return settings;
+}
+
+int NxNetControl::PendingCount()
+{
+    engineLock.lock();
+    const int count = static_cast<int>(pending.size());
+    engineLock.unlock();
+    return count;
+}
+
+void NxNetControl::Close()
+{
+    socket.Shutdown();
+}
+
+int NxNetControl::Receive(char* buffer, int size)
+{
+    if (buffer == nullptr)
+        return kReceiveNoBuffer;
+    switch (socket.WaitReadable(-1)) {
+    case UdpSocket::Wait::Failed:
+        return kReceiveFailed;
+    case UdpSocket::Wait::TimedOut:
+        return kReceiveNothing;
+    case UdpSocket::Wait::Readable:
+        break;
+    }
+    uint32_t address = 0;
+    uint16_t port = 0;
+    const int length = socket.ReceiveFrom(buffer, size, &address, &port);
+    if (length == UdpSocket::kFailed)
+        return kReceiveFailed;
+    if (length == UdpSocket::kSkipped)
+        return kReceiveNothing;
+    buffer[length] = '\0';
+    lastReply.clear();
+    lastReply.Address = address;
+    lastReply.Port = port;
+    return kReceiveRead;
+}
+
+int NxNetControl::RunReceiveLoop()
+{
+    for (;;) {
+        const int received = Receive(receiveBuffer, kDatagramCapacity);
+        if (received == kReceiveFailed)
+            return 1;
+        if (received == kReceiveRead) {
+            OnReply(ParseReply(receiveBuffer, &lastReply));
+            receiveBuffer[0] = '\0';
+        }
+    }
+}
+
+void NxNetControl::OnReply(int result)
+{
+    UpdatePending(lastReply.CSeq, result, lastReply);
+    const ReplyCallback callback = replyCallback.load();
+    if (callback != nullptr && result == kReplyOk)
+        callback(&lastReply);
+}
+
+int32_t NxNetControl::AddPending(uint16_t cseq)
+{
+    const int32_t deadline = static_cast<int32_t>(static_cast<uint32_t>(WallSecond())
+                                                  + static_cast<uint32_t>(settings.replyTimeoutSeconds));
+    engineLock.lock();
+    pending.push_back({cseq, 0, deadline, TerminalParam()});
+    engineLock.unlock();
+    return deadline;
+}
+
+void NxNetControl::UpdatePending(uint16_t cseq, int status, const TerminalParam& record)
+{
+    // The first reply that carries a result completes the request; later
+    // datagrams with the same CSeq (a second terminal, a repeated reply,
+    // something unreadable) neither undo nor replace it.
+    if (status == 0)
+        return;
+    engineLock.lock();
+    for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
+        if (static_cast<uint16_t>(entry->CSeq) != cseq)
+            continue;
+        if (entry->status == 0) {
+            PendingRequest completed = *entry;
+            completed.status = status;
+            completed.reply = record;
+            pending.erase(entry);
+            pending.push_back(completed);
+        }
+        break;
+    }
+    engineLock.unlock();
+}
+
+void NxNetControl::RemovePending(uint16_t cseq)
+{
+    engineLock.lock();
+    for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
+        if (static_cast<uint16_t>(entry->CSeq) == cseq) {
+            pending.erase(entry);
+            break;
+        }
+    }
+    engineLock.unlock();
+}
+
+int NxNetControl::WaitReply(uint16_t cseq, int32_t deadline, TerminalParam* reply)
+{
+    for (;;) {
+        const int32_t now = WallSecond();
+        int result = 0;
+        engineLock.lock();
+        bool found = false;
+        for (const PendingRequest& entry : pending) {
+            if (static_cast<uint16_t>(entry.CSeq) != cseq)
+                continue;
+            found = true;
+            // The time-out wins even over a result that is already there.
+            result = IsPast(entry.deadline, now) ? kReplyTimeout : entry.status;
+            if (result == kReplyOk && reply != nullptr)
+                *reply = entry.reply;
+            break;
+        }
+        engineLock.unlock();
+        // Bounded even if the entry has vanished; and once the receive loop
+        // has ended no reply can come, so waiting on is pointless.
+        if ((!found && IsPast(deadline, now)) || (result == 0 && socket.IsDown()))
+            result = kReplyTimeout;
+        if (result != 0) {
+            RemovePending(cseq);
+            return result;
+        }
+        SleepMs(kPollIntervalMs);
+    }
+}
+
+int NxNetControl::SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast,
+                              TerminalParam* reply)
+{
+    if (!message) {
+        RemovePending(cseq);
+        return kNotSent;
+    }
+    // Registered before sending, so that the quickest reply finds its entry.
+    const int32_t deadline = AddPending(cseq);
+    const bool sent = SendText(message.get(), address);
+    if (alsoBroadcast)
+        SendText(message.get(), settings.broadcastAddress);
+    message.reset();
+    if (!sent) {
+        RemovePending(cseq);
+        return kNotSent;
+    }
+    return WaitReply(cseq, deadline, reply);
+}
+
+bool NxNetControl::SendBroadcast(DbpRequest message)
+{
+    return message && SendText(message.get(), settings.broadcastAddress);
+}
+
+bool NxNetControl::SendText(const char* text, uint32_t address)
+{
+    const int length = static_cast<int>(std::strlen(text));
+    return socket.SendTo(text, length, address, settings.terminalPort) == length;
+}
+
+uint32_t NxNetControl::Destination(const char* ip) const
+{
+    return Destination(Ipv4FromText(ip));
+}
+
+uint32_t NxNetControl::Destination(uint32_t address) const
+{
+    return address == kIpv4None ? settings.broadcastAddress : address;
+}
+
+bool NxNetControl::QueryAllTerminals()
+{
+    const uint16_t cseq = nextCSeq++;
+    return SendBroadcast(BuildGetRequest(cseq, 1));
+}
+
+bool NxNetControl::SetAllServers(const char* server)
+{
+    const uint16_t cseq = nextCSeq++;
+    return SendBroadcast(BuildServerRequest(server, cseq, 1));
+}
+
+bool NxNetControl::UpdateAllTerminals()
+{
+    const uint16_t cseq = nextCSeq++;
+    return SendBroadcast(BuildUpdateAllRequest(cseq, 1));
+}
+
+bool NxNetControl::ResetAllTerminals()
+{
+    const uint16_t cseq = nextCSeq++;
+    return SendBroadcast(BuildResetAllRequest(cseq, 1));
+}
+
+int NxNetControl::GetTerminal(const char* ip, TerminalParam* reply)
+{
+    if (ip == nullptr)
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    return SendAndWait(BuildGetRequest(cseq, 0), cseq, Destination(ip), false, reply);
+}
+
+int NxNetControl::SetTerminal(TerminalParam* param)
+{
+    if (param == nullptr)
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    param->CSeq = cseq;
+    const uint32_t address = param->IsBroadcast ? settings.broadcastAddress : Destination(param->Address);
+    return SendAndWait(BuildSetRequest(param), cseq, address, false, nullptr);
+}
+
+int NxNetControl::RebootTerminal(TerminalParam* param, uint8_t code)
+{
+    if (param == nullptr)
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    param->CSeq = cseq;
+    return SendAndWait(BuildRebootRequest(param, code), cseq, Destination(param->Address), true, nullptr);
+}
+
+int NxNetControl::SetVolume(const char* ip, int8_t playVol, int8_t captureVol)
+{
+    if (ip == nullptr)
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    return SendAndWait(BuildVolumeRequest(cseq, playVol, captureVol), cseq, Destination(ip), false, nullptr);
+}
+
+int NxNetControl::SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, int8_t playVol)
+{
+    if (ip == nullptr)
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    return SendAndWait(BuildToneRequest(cseq, treble, bass, playVol), cseq, Destination(ip), false, nullptr);
+}

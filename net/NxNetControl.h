@@ -9,8 +9,13 @@
 #include "TerminalParam.h"
 #include "platform/UdpSocket.h"
 
+#include <atomic>
 #include <cstdint>
 #include <list>
+
+// The timer-schedule callback that runs an engine's receive loop; the
+// engine registers it with gSchedule for its lifetime. 0 without engine.
+int32_t RunScheduledReceive(void* engine);
 
 // Result codes of the waiting operations.
 enum : int {
@@ -34,11 +39,20 @@ public:
     // The port the socket is bound to (the real one when 0 was asked for).
     uint16_t LocalPort() const;
     const EndpointSettings& Settings() const;
-    // Makes the receive loop end (as the socket layer's shut-down does).
+    // Requests waiting for their reply (0 between operations).
+    int PendingCount();
+    // Makes the receive loop end (as the socket layer's shut-down does);
+    // any thread. The socket itself is released by the destructor.
     void Close();
 
-    // Worker thread.
+    // Worker thread. Receive: one wait (blocking until a datagram arrives or
+    // the socket is shut down) and at most one datagram of `size` bytes into
+    // `buffer`, which holds size + 1 bytes for the terminating zero. Returns
+    // 0 (shut down or closed), 1 (no buffer), 2 (nothing read: interrupted,
+    // or a datagram that was dropped) or 3 (read; lastReply cleared and its
+    // Address and Port set).
     int Receive(char* buffer, int size);
+    // Runs until the socket is shut down or closed; returns 1.
     virtual int RunReceiveLoop();
     virtual void OnReply(int result);
 
@@ -57,27 +71,36 @@ public:
     int SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, int8_t playVol);
 
     // Receives every reply that parsed as 200, on the worker thread; it must
-    // copy the record and return.
-    void (*replyCallback)(TerminalParam* record) = nullptr;
-    // The most recent datagram, rewritten by the worker thread.
+    // copy the record and return. Atomic because the window installs it
+    // while the loop already runs.
+    using ReplyCallback = void (*)(TerminalParam* record);
+    std::atomic<ReplyCallback> replyCallback{nullptr};
+    // The most recent datagram: the worker thread's own, rewritten for each
+    // one. Other threads take records from the callback or GetTerminal.
     TerminalParam lastReply;
 
 private:
     struct PendingRequest {
-        int32_t CSeq;
-        int32_t status;
-        int32_t deadline;
-        TerminalParam reply;
+        int32_t CSeq;      // matched on its low 16 bits
+        int32_t status;    // 0 until a reply is recorded, then 200 or 400
+        int32_t deadline;  // wall-clock second (low 32 bits) of the time-out
+        TerminalParam reply;  // the reply that completed the request
     };
 
-    void AddPending(uint16_t cseq);
-    void UpdatePending(uint16_t cseq, int status);
+    // Each takes the engine lock for its own duration only.
+    int32_t AddPending(uint16_t cseq);
+    void UpdatePending(uint16_t cseq, int status, const TerminalParam& record);
     void RemovePending(uint16_t cseq);
-    int WaitReply(uint16_t cseq, TerminalParam* reply);
+    int WaitReply(uint16_t cseq, int32_t deadline, TerminalParam* reply);
+
     int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast,
                     TerminalParam* reply);
     bool SendBroadcast(DbpRequest message);
     bool SendText(const char* text, uint32_t address);
+    // A text address; the "no address" value of the conversion means the
+    // broadcast address.
+    uint32_t Destination(const char* ip) const;
+    uint32_t Destination(uint32_t address) const;
 
     EndpointSettings settings;
     UdpSocket socket;

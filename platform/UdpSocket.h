@@ -1,0 +1,57 @@
+// UdpSocket: one IPv4 datagram socket bound to every local address, with
+// broadcasting allowed and a large receive buffer. One thread may wait and
+// receive while another sends; Shutdown may come from any thread and makes
+// the wait fail at once. Open and Close must not overlap any other call.
+// Addresses and ports are in host byte order.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+class UdpSocket {
+public:
+    enum class Wait { Readable, TimedOut, Failed };
+    // ReceiveFrom: the datagram was dropped (too large, interrupted, an error
+    // that concerns that datagram only); the socket goes on working.
+    static constexpr int kSkipped = -1;
+    // ReceiveFrom: the socket is shut down or closed; nothing more arrives.
+    static constexpr int kFailed = -2;
+    // What Open asks the system for, so replies to a broadcast can queue up.
+    static constexpr int kReceiveBufferBytes = 5 * 1024 * 1024;
+
+    UdpSocket() = default;
+    ~UdpSocket();
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    // Binds 0.0.0.0:port (0: any free port). False when the socket layer is
+    // closed or the socket cannot be created or bound; the socket then
+    // stays closed.
+    bool Open(uint16_t port);
+    bool IsOpen() const;
+    // The bound port, 0 when closed.
+    uint16_t LocalPort() const;
+    // The receive buffer size as the system reports it.
+    int ReceiveBufferSize() const;
+
+    // Waits until a datagram can be read; timeoutMs -1 waits without limit.
+    // Failed once the socket is shut down or closed.
+    Wait WaitReadable(int timeoutMs);
+    // Reads one datagram of at most `capacity` bytes without blocking and
+    // returns its length, kSkipped or kFailed. A datagram longer than
+    // `capacity` is dropped whole (kSkipped), never cut.
+    int ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port);
+    // Bytes sent, or -1.
+    int SendTo(const char* data, int length, uint32_t address, uint16_t port);
+
+    // Ends every present and future wait, receive and send on this socket.
+    void Shutdown();
+    // Whether the socket is shut down or closed: nothing can arrive any more.
+    bool IsDown() const;
+    void Close();
+
+private:
+    int handle = -1;
+    int wakeHandle = -1;  // becomes readable on Shutdown
+    std::atomic<bool> down{false};
+};
