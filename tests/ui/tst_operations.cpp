@@ -141,6 +141,7 @@ private slots:
     void talkbackOnly_data();
     void talkbackOnly();
     void getAndSetAddsRow();
+    void getAndSetTalkbackOnly();
     void getAndSetOutcomes_data();
     void getAndSetOutcomes();
     void getWithoutAnswerShowsTips();
@@ -432,6 +433,33 @@ void OperationsTest::getAndSetAddsRow()
     }
     rowsWithNewMac.sort();
     QCOMPARE(rowsWithNewMac, QStringList({"102", "88"}));
+}
+
+void OperationsTest::getAndSetTalkbackOnly()
+{
+    watcher->setHandler([](QWidget* modal) {
+        auto* dialog = qobject_cast<QuerySettingDialog*>(modal);
+        if (dialog == nullptr)
+            return false;
+        clickGroupTitle(child<QGroupBox>(dialog, "talkbackGb"));
+        child<QSpinBox>(dialog, "playSpinBox")->setValue(12);
+        child<QLineEdit>(dialog, "idEdit")->setText("99");
+        child<QPushButton>(dialog, "OkBtn")->click();
+        return true;
+    });
+
+    child<NxIPLineEdit>(window.get(), "IpEdit")->setIpAddress("127.1.0.1");
+    child<QPushButton>(window.get(), "AttributeBtn")->click();
+
+    // The GET, then only the volumes: no SET, no search, no box.
+    const std::vector<SimRequest> sent = settledRequestsSince(0);
+    QCOMPARE(sent.size(), size_t(2));
+    QCOMPARE(bytesOf(sent[1]),
+             withCSeq(sent[1], "SETTING DBP/1.0\r\nCSeq: #\r\nPlayVol: 12\r\nCaptureVol: 7\r\nReboot: 5\r\n\r\n"));
+    QCOMPARE(simAddressText(sent[1].destinationAddress), std::string("127.1.0.1"));
+    QCOMPARE(watcher->count(), 1);
+    QCOMPARE(sim->terminal(Talkback).ID, 101);
+    QCOMPARE(int(sim->terminal(Talkback).PlayVol), 12);
 }
 
 void OperationsTest::getAndSetOutcomes_data()

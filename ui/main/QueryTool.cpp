@@ -4,6 +4,7 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/TerminalListItem.h"
+#include "ui/main/TerminalRows.h"
 #include "ui_QueryTool.h"
 
 #include <QIcon>
@@ -34,6 +35,7 @@ QueryTool::QueryTool(NxNetControl* engine, QWidget* parent)
     , conflictTimer(new QTimer)
 {
     ui->setupUi(this);
+    rows = std::make_unique<TerminalRows>(ui->terminalsWidget);
 
     if (ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10) == 0)
         ui->enter_updata_btn->hide();

@@ -5,14 +5,19 @@
 
 #include "net/TerminalParam.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <QTimer>
+
+#include <memory>
 
 class NxNetControl;
 class QListWidgetItem;
 class QTableWidgetItem;
 class TerminalListItem;
+class TerminalRows;
 
 namespace Ui {
 class QueryTool;
@@ -59,9 +64,19 @@ private:
     bool selectedTerminal(TerminalParam* record) const;
     void showSetSucceeded();
     void showSetFailed();
+    // Takes over replies from replyBacklog for a bounded time, so that a
+    // large search never holds up the event loop for long; what is left
+    // goes on in a later turn of the loop.
+    void takeOverReplies();
 
     Ui::QueryTool* ui;
     NxNetControl* engine;
     QList<TerminalParam> terminalList;
     QTimer* conflictTimer;
+    // Replies taken from gPendingTerminals and not yet handled, in order.
+    QList<TerminalParam> replyBacklog;
+    bool backlogTurnQueued = false;
+    // terminalIdentityKey of every record of terminalList.
+    QSet<QByteArray> knownTerminals;
+    std::unique_ptr<TerminalRows> rows;
 };

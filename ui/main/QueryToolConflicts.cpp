@@ -4,13 +4,21 @@
 
 #include "ui/conflict/ConflictRules.h"
 #include "ui/conflict/QueryConflictDlg.h"
+#include "ui/main/ConflictGroups.h"
 
 // Groups mutually conflicting records: each group lists its later members in
 // list order, then its first member; groups follow their first members. A
-// record taken into a group is not compared again.
+// record taken into a group is not compared again. The two conflict
+// predicates group by their text in one pass; any other predicate gets the
+// pairwise scan.
 QList<TerminalParam> QueryTool::collectConflicts(
     bool (*predicate)(const TerminalParam&, const TerminalParam&))
 {
+    if (predicate == isIpConflict)
+        return groupConflicts(terminalList, ConflictField::IP);
+    if (predicate == isMacConflict)
+        return groupConflicts(terminalList, ConflictField::MAC);
+
     QList<TerminalParam> result;
     QList<TerminalParam> working = terminalList;
     for (int i = 0; i < working.size(); ++i) {

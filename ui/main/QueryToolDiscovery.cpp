@@ -2,13 +2,13 @@
 
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
+#include "ui/main/TerminalKeys.h"
 #include "ui/main/TerminalListItem.h"
+#include "ui/main/TerminalRows.h"
 #include "ui_QueryTool.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
-
-#include <algorithm>
-#include <cstring>
 
 QList<TerminalParam> gPendingTerminals;
 RecursiveLock gPendingLock;
@@ -18,13 +18,9 @@ namespace {
 
 constexpr int kSearchButtonPauseMs = 1500;
 constexpr int kConflictQuietMs = 500;
-
-// A row stands for the record when ID, Type, IP and MAC are equal.
-bool sameRow(const TerminalParam& a, const TerminalParam& b)
-{
-    return a.ID == b.ID && std::strcmp(a.Type, b.Type) == 0 && std::strcmp(a.IP, b.IP) == 0
-        && std::strcmp(a.MAC, b.MAC) == 0;
-}
+// How long one turn of takeOverReplies may spend on records before it
+// hands the new rows to the table; the table's one sort comes on top.
+constexpr qint64 kReplyTurnMs = 12;
 
 }  // namespace
 
@@ -32,8 +28,12 @@ void onTerminalReply(TerminalParam* record)
 {
     gPendingLock.lock();
     if (gQueryTool != nullptr) {
+        // One signal per filling of the queue: while it holds records, a
+        // delivery that takes them all is already on its way.
+        const bool signalled = !gPendingTerminals.isEmpty();
         gPendingTerminals.append(*record);
-        emit gQueryTool->have_teraminal();
+        if (!signalled)
+            emit gQueryTool->have_teraminal();
     }
     gPendingLock.unlock();
 }
@@ -41,7 +41,9 @@ void onTerminalReply(TerminalParam* record)
 void QueryTool::query_terminal()
 {
     ui->terminalsWidget->setRowCount(0);
+    rows->clear();
     terminalList.clear();
+    knownTerminals.clear();
     if (engine != nullptr)
         engine->QueryAllTerminals();
 
@@ -62,47 +64,56 @@ void QueryTool::set_query_btn_enable()
 
 void QueryTool::get_terminal_slot()
 {
-    // Held to the end: a reply arriving meanwhile waits in the worker thread.
+    // The lock guards the queue only: the worker thread goes on receiving
+    // while the table is being filled.
     gPendingLock.lock();
-
-    for (const TerminalParam& record : qAsConst(gPendingTerminals)) {
-        const bool known = std::any_of(terminalList.cbegin(), terminalList.cend(),
-                                       [&](const TerminalParam& t) { return sameTerminal(t, record); });
-        if (!known)
-            terminalList.append(record);
-        addOrUpdateTerminal(record);
-    }
+    replyBacklog.append(gPendingTerminals);
     gPendingTerminals.clear();
+    gPendingLock.unlock();
+    takeOverReplies();
+}
+
+void QueryTool::takeOverReplies()
+{
+    QElapsedTimer turn;
+    turn.start();
+    int taken = 0;
+    while (taken < replyBacklog.size() && (taken % 64 != 0 || turn.elapsed() < kReplyTurnMs)) {
+        const TerminalParam& record = replyBacklog.at(taken++);
+        const int known = knownTerminals.size();
+        knownTerminals.insert(terminalIdentityKey(record));
+        if (knownTerminals.size() != known)
+            terminalList.append(record);
+        rows->put(record);
+    }
+    replyBacklog.erase(replyBacklog.begin(), replyBacklog.begin() + taken);
+    rows->place();
 
     ui->result_label->setText(tr("找到%1个设备").arg(terminalList.size(), 0, 10, QChar(' ')));
 
     conflictTimer->stop();
     conflictTimer->start(kConflictQuietMs);
 
-    gPendingLock.unlock();
+    if (!replyBacklog.isEmpty() && !backlogTurnQueued) {
+        backlogTurnQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                backlogTurnQueued = false;
+                if (!replyBacklog.isEmpty())
+                    takeOverReplies();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 TerminalListItem* QueryTool::findTerminalItem(const TerminalParam* record)
 {
-    QTableWidget* table = ui->terminalsWidget;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        auto* item = dynamic_cast<TerminalListItem*>(table->item(row, 0));
-        if (item != nullptr && sameRow(item->param, *record))
-            return item;
-    }
-    return nullptr;
+    return rows->find(*record);
 }
 
 void QueryTool::addOrUpdateTerminal(TerminalParam record)
 {
-    if (record.Type[0] == '\0')
-        return;
-    if (TerminalListItem* item = findTerminalItem(&record)) {
-        // Only column 0 follows the new record; the other cells keep their texts.
-        item->param = record;
-        item->updateModelText();
-        return;
-    }
-    ui->terminalsWidget->insertRow(0);
-    fillTerminalRow(ui->terminalsWidget, 0, &record);
+    rows->put(record);
+    rows->place();
 }

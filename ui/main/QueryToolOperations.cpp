@@ -37,6 +37,15 @@ int waitFor(NxNetControl* engine, Operation operation)
     return operation(engine);
 }
 
+// The talkback-only setting: the two volumes of the edited record, to `ip`.
+// Without an address the request would go to every terminal.
+int sendVolumes(NxNetControl* engine, const char* ip, const TerminalParam& edited)
+{
+    if (ip[0] == '\0')
+        return kNotSent;
+    return waitFor(engine, [&](NxNetControl* e) { return e->SetVolume(ip, edited.PlayVol, edited.CaptureVol); });
+}
+
 }  // namespace
 
 void QueryTool::item_clicked(QTableWidgetItem*)
@@ -69,13 +78,8 @@ void QueryTool::set_terminal()
 
     if (dialog.fTalkbackOnly) {
         // Every other edit is ignored on this path, the address included: the
-        // volumes go to the address the terminal has now. Without one, the
-        // request would reach every terminal.
-        const TerminalParam& edited = dialog.fTermParam;
-        const int result = selected.IP[0] == '\0'
-            ? kNotSent
-            : waitFor(engine, [&](NxNetControl* e) { return e->SetVolume(selected.IP, edited.PlayVol, edited.CaptureVol); });
-        if (result != kReplyOk)
+        // volumes go to the address the terminal has now.
+        if (sendVolumes(engine, selected.IP, dialog.fTermParam) != kReplyOk)
             showSetFailed();
         query_terminal();
         return;
@@ -97,7 +101,8 @@ void QueryTool::getAndSetTerminal()
     TerminalParam reply;
     int result = waitFor(engine, [&](NxNetControl* e) { return e->GetTerminal(ip, &reply); });
     if (result != kReplyOk) {
-        QMessageBox::warning(this, tr("tips"), tr("Get Term Info Error!"), QMessageBox::Ok, QMessageBox::NoButton);
+        QMessageBox::warning(this, tr("tips"), tr("Get Term Info Error!"), QMessageBox::Ok,
+                             QMessageBox::NoButton);
         return;
     }
 
@@ -107,9 +112,7 @@ void QueryTool::getAndSetTerminal()
 
     if (dialog.fTalkbackOnly) {
         // As from the table: only the two volumes, to the address just read.
-        const TerminalParam& edited = dialog.fTermParam;
-        result = waitFor(engine, [&](NxNetControl* e) { return e->SetVolume(ip, edited.PlayVol, edited.CaptureVol); });
-        if (result != kReplyOk)
+        if (sendVolumes(engine, ip, dialog.fTermParam) != kReplyOk)
             showSetFailed();
         return;
     }
@@ -130,7 +133,8 @@ void QueryTool::SetTerminalPlayVolume()
     const auto treble = static_cast<int8_t>(ui->kMainTrebleSpinBox->value());
     const auto bass = static_cast<int8_t>(ui->kMainBassSpinBox->value());
     const auto volume = static_cast<int8_t>(ui->kMainVolSpinBox->value());
-    const int result = waitFor(engine, [&](NxNetControl* e) { return e->SetToneAndVolume(ip, treble, bass, volume); });
+    const int result
+        = waitFor(engine, [&](NxNetControl* e) { return e->SetToneAndVolume(ip, treble, bass, volume); });
     if (result == kReplyOk)
         showSetSucceeded();
     else
@@ -223,12 +227,12 @@ bool QueryTool::selectedTerminal(TerminalParam* record) const
 
 void QueryTool::showSetSucceeded()
 {
-    QMessageBox::information(this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"), QMessageBox::Ok,
-                             QMessageBox::NoButton);
+    QMessageBox::information(this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"),
+                             QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 void QueryTool::showSetFailed()
 {
-    QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("设置出错，请重新设置！"), QMessageBox::Ok,
-                         QMessageBox::NoButton);
+    QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("设置出错，请重新设置！"),
+                         QMessageBox::Ok, QMessageBox::NoButton);
 }

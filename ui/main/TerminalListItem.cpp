@@ -42,28 +42,32 @@ TerminalListItem::~TerminalListItem() = default;
 
 void TerminalListItem::updateModelText()
 {
-    if (param.Name[0] != '\0' && std::strcmp(param.Name, "--") != 0)
-        setText(fieldText(param.Name));
-    else
-        setText(fieldText(param.Type));
+    setText(modelText(param));
 }
 
-void fillTerminalRow(QTableWidget* table, int row, const TerminalParam* record)
+QString TerminalListItem::modelText(const TerminalParam& record)
 {
-    table->setSortingEnabled(false);
+    if (record.Name[0] != '\0' && std::strcmp(record.Name, "--") != 0)
+        return fieldText(record.Name);
+    return fieldText(record.Type);
+}
 
-    QTableWidgetItem* cells[6] = {
-        new TerminalListItem(*record, 0),
-        new QTableWidgetItem(QString::number(static_cast<uint32_t>(record->ID), 10)),
-        new QTableWidgetItem(fieldText(record->Mode)),
-        new QTableWidgetItem(fieldText(record->Ver)),
-        new QTableWidgetItem(fieldText(record->IP)),
-        new QTableWidgetItem(fieldText(record->MAC)),
+std::array<QTableWidgetItem*, 6> newTerminalRowCells(const TerminalParam& record)
+{
+    std::array<QTableWidgetItem*, 6> cells = {
+        new TerminalListItem(record, 0),
+        new QTableWidgetItem(QString::number(static_cast<uint32_t>(record.ID), 10)),
+        new QTableWidgetItem(fieldText(record.Mode)),
+        new QTableWidgetItem(fieldText(record.Ver)),
+        new QTableWidgetItem(fieldText(record.IP)),
+        new QTableWidgetItem(fieldText(record.MAC)),
     };
     cells[5]->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    for (int column = 0; column < 6; ++column)
-        table->setItem(row, column, cells[column]);
+    return cells;
+}
 
+void resumeTerminalSorting(QTableWidget* table)
+{
     // Inserting the columns pushed the header's sort indicator past the
     // last one; until the user picks a column, sort by column 0 descending.
     QHeaderView* header = table->horizontalHeader();
@@ -71,4 +75,13 @@ void fillTerminalRow(QTableWidget* table, int row, const TerminalParam* record)
         header->setSortIndicator(0, Qt::DescendingOrder);
     // Re-sorts by the header's current sort column, so rows may move.
     table->setSortingEnabled(true);
+}
+
+void fillTerminalRow(QTableWidget* table, int row, const TerminalParam* record)
+{
+    table->setSortingEnabled(false);
+    const std::array<QTableWidgetItem*, 6> cells = newTerminalRowCells(*record);
+    for (int column = 0; column < 6; ++column)
+        table->setItem(row, column, cells[column]);
+    resumeTerminalSorting(table);
 }

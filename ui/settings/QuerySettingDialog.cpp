@@ -1,0 +1,349 @@
+#include "ui/settings/QuerySettingDialog.h"
+
+#include "ui/settings/DeviceKindTable.h"
+#include "ui/settings/IpSettingCheck.h"
+#include "ui_QuerySettingDialog.h"
+
+#include <QMessageBox>
+#include <QRegExp>
+#include <QRegExpValidator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace {
+
+// Terminals leave the factory with this address; saving one always gives it
+// an address of its own.
+const char kFactoryMac[] = "00-12-37-11-22-12";
+constexpr int kIdMaxLength = 4;
+constexpr int kPortMaxLength = 5;
+
+bool hasTalkbackVolumes(int32_t kind)
+{
+    return kind == 4 || kind == 5 || kind == 11;
+}
+
+bool hasToneControls(int32_t kind)
+{
+    return kind == 0 || kind == 1 || kind == 2;
+}
+
+template <size_t N>
+void copyText(char (&field)[N], const char* text)
+{
+    std::snprintf(field, N, "%s", text);
+}
+
+// An editor whose first number is empty or 0 gives no address; the field
+// then keeps what it held.
+template <size_t N>
+void readAddress(NxIPLineEdit* editor, char (&field)[N])
+{
+    char buffer[32] = {};
+    if (editor->getIpAddress(buffer, sizeof buffer))
+        copyText(field, buffer);
+}
+
+}  // namespace
+
+QuerySettingDialog::QuerySettingDialog(TerminalParam param, bool isBroadcast)
+    : QDialog(nullptr)
+    , fDeviceKind(-1)
+    , fTermParam(param)
+    , fTalkbackOnly(false)
+    , ui(new Ui::TerminalSettingDialog)
+{
+    fTermParam.IsBroadcast = isBroadcast ? 1 : 0;
+    fDeviceKind = findKindByType(fTermParam.Type);
+    ui->setupUi(this);
+
+    connect(ui->OkBtn, SIGNAL(clicked()), this, SLOT(ok_btn_clicked()));
+    connect(ui->CancelBtn, SIGNAL(clicked()), this, SLOT(cancel_btn_clicked()));
+    connect(ui->fCbxAutoIp, SIGNAL(clicked(bool)), this, SLOT(auto_get_ip_changed(bool)));
+    connect(ui->fGrpManuanlIp, SIGNAL(clicked(bool)), this, SLOT(cbx_manual_ip_changed(bool)));
+    connect(ui->tabWidget, SIGNAL(currentChanged(int)), this, SLOT(tab_changed(int)));
+    connect(ui->SvrPortCheckBox, SIGNAL(stateChanged(int)), this, SLOT(portBoxStateChanged(int)));
+    connect(ui->MacCheckBox, SIGNAL(stateChanged(int)), this, SLOT(macBoxStateChanged(int)));
+    connect(ui->NetSpeedCheck, SIGNAL(stateChanged(int)), this, SLOT(netBoxStateChanged(int)));
+    connect(ui->fGrpMultSvrIp, SIGNAL(clicked(bool)), this, SLOT(grp_mult_svr_clicked(bool)));
+    connect(ui->trebleHorSlider, SIGNAL(valueChanged(int)), ui->spinBoxTreble, SLOT(setValue(int)));
+    connect(ui->spinBoxTreble, SIGNAL(valueChanged(int)), ui->trebleHorSlider, SLOT(setValue(int)));
+    connect(ui->bassHorSlider, SIGNAL(valueChanged(int)), ui->spinBoxBass, SLOT(setValue(int)));
+    connect(ui->spinBoxBass, SIGNAL(valueChanged(int)), ui->bassHorSlider, SLOT(setValue(int)));
+    connect(ui->talkbackGb, SIGNAL(clicked(bool)), this, SLOT(talkbackGbStateChanged(bool)));
+    connect(ui->fServer1Cb, SIGNAL(clicked(bool)), this, SLOT(slotServer1CbClicked(bool)));
+    connect(ui->fServer2Cb, SIGNAL(clicked(bool)), this, SLOT(slotServer2CbClicked(bool)));
+
+    loadBasicSettings(fTermParam);
+    loadAdvancedSettings(fTermParam);
+
+    // Host services are never edited here.
+    ui->tabWidget->removeTab(ui->tabWidget->indexOf(ui->fHostConfigTab));
+    ui->tabWidget->setTabEnabled(0, true);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+}
+
+QuerySettingDialog::~QuerySettingDialog()
+{
+    delete ui;
+}
+
+void QuerySettingDialog::loadBasicSettings(TerminalParam p)
+{
+    ui->idEdit->setValidator(new QRegExpValidator(QRegExp("[1-9]\\d{3}"), this));
+    ui->idEdit->setMaxLength(kIdMaxLength);
+    ui->idEdit->setText(p.ID == 0 ? QStringLiteral("1") : QString::number(p.ID));
+
+    ui->fCbxAutoIp->setChecked(p.AutoIP != 0);
+    ui->fGrpManuanlIp->setChecked(p.AutoIP == 0);
+    ui->IpEdit->setIpAddress(p.IP);
+    ui->MaskEdit->setIpAddress(p.Mask);
+    ui->GatewayEdit->setIpAddress(p.Gateway);
+
+    ui->fServer1Edit->setIpAddress(p.Server);
+    ui->fServer2Edit->setIpAddress(p.Server2);
+    ui->fServer2Edit->setEnabled(false);
+
+    if (hasTalkbackVolumes(fDeviceKind)) {
+        ui->talkbackNoteLabel->hide();
+        ui->playSpinBox->setValue(p.PlayVol);
+        ui->captureSpinBox->setValue(p.CaptureVol);
+    } else {
+        ui->talkbackGb->hide();
+    }
+}
+
+void QuerySettingDialog::loadAdvancedSettings(TerminalParam p)
+{
+    ui->SeverPortEdit->setValidator(new QRegExpValidator(QRegExp("[1-9]\\d{4}"), this));
+    ui->SeverPortEdit->setMaxLength(kPortMaxLength);
+    ui->SeverPortEdit->setEnabled(false);
+    ui->MacEdit->setEnabled(false);
+    ui->NetSpeedCombo->setEnabled(false);
+
+    if (p.Speed == 0)
+        ui->NetSpeedCombo->setCurrentIndex(0);
+    else if (p.Speed == 10)
+        ui->NetSpeedCombo->setCurrentIndex(1);
+    else if (p.Speed == 100)
+        ui->NetSpeedCombo->setCurrentIndex(2);
+
+    ui->MacEdit->setText(QString::fromUtf8(p.MAC));
+    ui->SeverPortEdit->setText(QString::number(p.ServerPort));
+    // Through stateChanged this enables MacEdit again (it stays read-only).
+    ui->MacCheckBox->setChecked(true);
+
+    ui->spinBoxTreble->setValue(p.Treble);
+    ui->trebleHorSlider->setValue(p.Treble);
+    ui->spinBoxBass->setValue(p.Bass);
+    ui->bassHorSlider->setValue(p.Bass);
+    ui->fTermVolumeSet->setVisible(hasToneControls(fDeviceKind));
+
+    ui->fLeMultBroadSvr->setIpAddress(p.Server);
+    ui->fLeMultTalkSvr->setIpAddress(p.Server2);
+    ui->fGrpMultSvrIp->hide();
+
+    ui->tabWidget->setTabEnabled(1, true);
+}
+
+std::string QuerySettingDialog::makeRandomMac()
+{
+    // Seeded once per process from the system's entropy source, so dialogs
+    // saved in the same second still get different addresses.
+    static std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<int> byte(0, 255);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", 0x00, 0x12, 0x37, byte(generator),
+                  byte(generator), byte(generator));
+    return text;
+}
+
+bool QuerySettingDialog::readServerPort(uint16_t* port) const
+{
+    if (!ui->SvrPortCheckBox->isChecked()) {
+        *port = static_cast<uint16_t>(defaultServerPort(fDeviceKind));
+        return true;
+    }
+    const long typed = std::atol(ui->SeverPortEdit->text().toLocal8Bit().constData());
+    if (typed < 0 || typed > 65535)
+        return false;
+    *port = static_cast<uint16_t>(typed);
+    return true;
+}
+
+void QuerySettingDialog::ok_btn_clicked()
+{
+    const TerminalParam saved = fTermParam;
+
+    copyText(fTermParam.OldMAC, fTermParam.MAC);
+    for (char* field : {fTermParam.MAC, fTermParam.IP, fTermParam.Mask, fTermParam.Gateway, fTermParam.Server,
+                        fTermParam.Server2, fTermParam.DNS1, fTermParam.DNS2, fTermParam.Website})
+        field[0] = '\0';
+    fTermParam.ServerPort = 0;
+    fTermParam.NewID = ui->idEdit->text().toInt();
+    if (fTermParam.NewID == 0) {
+        fTermParam = saved;
+        return;
+    }
+
+    if (ui->fCbxAutoIp->isChecked()) {
+        fTermParam.AutoIP = 1;
+    } else {
+        readAddress(ui->IpEdit, fTermParam.IP);
+        readAddress(ui->MaskEdit, fTermParam.Mask);
+        readAddress(ui->GatewayEdit, fTermParam.Gateway);
+        fTermParam.AutoIP = 0;
+        if (!checkIpSetting(fTermParam.IP, fTermParam.Mask, fTermParam.Gateway)) {
+            fTermParam = saved;
+            return;
+        }
+    }
+
+    if (ui->fGrpMultSvrIp->isChecked()) {
+        readAddress(ui->fLeMultBroadSvr, fTermParam.Server);
+        readAddress(ui->fLeMultTalkSvr, fTermParam.Server2);
+    } else {
+        readAddress(ui->fServer1Edit, fTermParam.Server);
+        readAddress(ui->fServer2Edit, fTermParam.Server2);
+    }
+
+    uint16_t port = 0;
+    if (!readServerPort(&port)) {
+        fTermParam = saved;
+        QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("服务器端口无效!"),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    fTermParam.ServerPort = port;
+    fTermParam.Server2Port = port;
+
+    fTermParam.UseDNS = 0;
+
+    if (ui->NetSpeedCheck->isChecked()) {
+        static const uint16_t kSpeeds[] = {0, 10, 100};
+        const int index = ui->NetSpeedCombo->currentIndex();
+        fTermParam.Speed = (index >= 0 && index < 3) ? kSpeeds[index] : 0;
+    }
+
+    fTermParam.PlayVol = static_cast<int8_t>(ui->playSpinBox->value());
+    fTermParam.CaptureVol = static_cast<int8_t>(ui->captureSpinBox->value());
+
+    if (ui->fTermVolumeSet->isChecked()) {
+        fTermParam.Treble = static_cast<int8_t>(ui->spinBoxTreble->value());
+        fTermParam.Bass = static_cast<int8_t>(ui->spinBoxBass->value());
+    }
+
+    fTermParam.Reboot = 1;
+
+    if (std::strncmp(fTermParam.OldMAC, kFactoryMac, 17) == 0 || ui->MacCheckBox->isChecked())
+        copyText(fTermParam.MAC, makeRandomMac().c_str());
+
+    accept();
+}
+
+void QuerySettingDialog::cancel_btn_clicked()
+{
+    reject();
+}
+
+void QuerySettingDialog::init_default_setting()
+{
+    copyText(fTermParam.IP, "192.168.1.10");
+    copyText(fTermParam.Mask, "255.255.255.0");
+    copyText(fTermParam.Gateway, "192.168.1.1");
+    copyText(fTermParam.Server, "192.168.1.100");
+    fTermParam.ServerPort = static_cast<uint16_t>(defaultServerPort(fDeviceKind));
+
+    loadBasicSettings(fTermParam);
+    loadAdvancedSettings(fTermParam);
+    const int hostPage = ui->tabWidget->indexOf(ui->fHostConfigTab);
+    if (hostPage >= 0)
+        ui->tabWidget->removeTab(hostPage);
+    ui->tabWidget->setTabEnabled(0, true);
+}
+
+void QuerySettingDialog::auto_get_ip_changed(bool)
+{
+    const bool automatic = ui->fCbxAutoIp->isChecked();
+    ui->fCbxAutoIp->setChecked(automatic);
+    ui->fGrpManuanlIp->setChecked(!automatic);
+}
+
+void QuerySettingDialog::cbx_manual_ip_changed(bool state)
+{
+    ui->fCbxAutoIp->setChecked(!state);
+    ui->fGrpManuanlIp->setChecked(state);
+}
+
+void QuerySettingDialog::show_advance_setting(TerminalParam*)
+{
+    ui->tabWidget->setTabEnabled(1, true);
+}
+
+void QuerySettingDialog::tab_changed(int index)
+{
+    // Only the host page reacts, and the constructor removes it.
+    if (index < 0 || index != ui->tabWidget->indexOf(ui->fHostConfigTab))
+        return;
+    ui->fLeHostName->setText(QString::fromUtf8(fTermParam.Name));
+}
+
+void QuerySettingDialog::portBoxStateChanged(int)
+{
+    ui->SeverPortEdit->setEnabled(ui->SvrPortCheckBox->isChecked());
+}
+
+void QuerySettingDialog::macBoxStateChanged(int)
+{
+    ui->MacEdit->setEnabled(ui->MacCheckBox->isChecked());
+}
+
+void QuerySettingDialog::netBoxStateChanged(int)
+{
+    ui->NetSpeedCombo->setEnabled(ui->NetSpeedCheck->isChecked());
+}
+
+void QuerySettingDialog::bcastMicRadbtnToggled(bool checked)
+{
+    if (checked)
+        ui->SeverPortEdit->setText(QStringLiteral("7901"));
+}
+
+void QuerySettingDialog::talkbackMicRadbtnToggled(bool checked)
+{
+    if (checked)
+        ui->SeverPortEdit->setText(QStringLiteral("8901"));
+}
+
+void QuerySettingDialog::rab_mult_svr_toggled(bool checked)
+{
+    ui->fGrpMultSvrIp->setVisible(checked);
+    if (!checked)
+        ui->fGrpMultSvrIp->setChecked(false);
+    ui->SvrPortCheckBox->setEnabled(!checked);
+}
+
+void QuerySettingDialog::grp_mult_svr_clicked(bool checked)
+{
+    ui->fGrpMultSvrIp->setChecked(checked);
+}
+
+void QuerySettingDialog::talkbackGbStateChanged(bool state)
+{
+    fTalkbackOnly = state;
+    ui->talkbackNoteLabel->setVisible(state);
+}
+
+void QuerySettingDialog::slotServer1CbClicked(bool)
+{
+    // The preferred server cannot be switched off.
+    ui->fServer1Cb->setChecked(true);
+}
+
+void QuerySettingDialog::slotServer2CbClicked(bool checked)
+{
+    ui->fServer2Edit->setEnabled(checked);
+}
