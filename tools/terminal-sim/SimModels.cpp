@@ -1,15 +1,26 @@
 #include "SimModels.h"
 
 #include "TerminalSimulator.h"
+#include "ui/settings/DeviceKindTable.h"
+
+#include <algorithm>
+#include <cstring>
 
 const std::vector<SimModel>& simModels()
 {
-    static const std::vector<SimModel> models = {
-        {"NA-100", 7900, false},  // playback terminal
-        {"NA-200", 7901, false},  // playback terminal with talkback
-        {"MS-10", 8901, false},   // microphone station
-        {"HS-1", 0, true},        // host server
-    };
+    // Every model code the settings dialog knows, once (two rows of the
+    // table share a code), with the row's default server port. The host
+    // devices are the kinds without a default port.
+    static const std::vector<SimModel> models = [] {
+        std::vector<SimModel> list;
+        for (const DeviceKindInfo& row : DeviceKindTable) {
+            const bool seen = std::any_of(list.begin(), list.end(),
+                                          [&](const SimModel& m) { return std::strcmp(m.type, row.type) == 0; });
+            if (!seen)
+                list.push_back({row.type, static_cast<uint16_t>(row.defaultPort), row.defaultPort == 0});
+        }
+        return list;
+    }();
     return models;
 }
 

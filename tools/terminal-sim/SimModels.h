@@ -1,6 +1,6 @@
-// The invented model codes and state texts the simulated terminals report.
-// Kept in one place so the codes can be swapped for the real device kinds.
-// Constant data; safe on any thread.
+// The model codes and state texts the simulated terminals report; the codes
+// are those of the settings dialog's device kind table, so a simulated fleet
+// opens every kind of settings dialog. Constant data; safe on any thread.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 // Rows 3 and 4 share their model code (row 4 is a variant with its own
 // display name), so a lookup by type always yields kind 19 for it. The
-// terminal simulator reports NA-100, NA-200, MS-10 and HS-1 from this list.
+// terminal simulator's fleets draw their model codes from this table.
 const DeviceKindInfo DeviceKindTable[kDeviceKindCount] = {
     {0, "NA-100", "NA-100", 7900, 0},
     {1, "NA-110", "NA-110", 7900, 0},
