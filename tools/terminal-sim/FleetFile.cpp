@@ -1,10 +1,9 @@
 #include "FleetFile.h"
 
+#include "SimNumbers.h"
 #include "SimProtocol.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -43,19 +42,6 @@ bool splitItems(const std::string& line, FleetFileLine* out, std::string* error)
     }
 }
 
-bool toNumber(const std::string& text, long low, long high, long* out)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long n = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || n < low || n > high)
-        return false;
-    *out = n;
-    return true;
-}
-
 template <size_t N>
 bool setText(char (&field)[N], const std::string& value)
 {
@@ -71,7 +57,7 @@ bool setServer(char (&host)[N], uint16_t* port, const std::string& value)
 {
     size_t colon = value.rfind(':');
     long p = 0;
-    if (colon == std::string::npos || !toNumber(value.substr(colon + 1), 0, 65535, &p))
+    if (colon == std::string::npos || !parseLong(value.substr(colon + 1), 0, 65535, &p))
         return false;
     *port = static_cast<uint16_t>(p);
     return setText(host, value.substr(0, colon));
@@ -124,7 +110,7 @@ bool applyFleetItem(const std::string& key, const std::string& value, TerminalPa
     long n = 0;
     bool ok = true;
     if (key == "id") {
-        ok = toNumber(value, INT32_MIN, INT32_MAX, &n);
+        ok = parseLong(value, INT32_MIN, INT32_MAX, &n);
         t->ID = static_cast<int32_t>(n);
     } else if (key == "type") {
         ok = setText(t->Type, value);
@@ -157,13 +143,13 @@ bool applyFleetItem(const std::string& key, const std::string& value, TerminalPa
         std::memset(t->SvcConfig, 0, sizeof t->SvcConfig);
         setSimSvcConfig(t, value);
     } else if (key == "usedns" || key == "autoip") {
-        ok = toNumber(value, 0, 1, &n);
+        ok = parseLong(value, 0, 1, &n);
         (key == "usedns" ? t->UseDNS : t->AutoIP) = static_cast<uint8_t>(n);
     } else if (key == "speed") {
-        ok = toNumber(value, 0, 100, &n) && (n == 0 || n == 10 || n == 100);
+        ok = parseLong(value, 0, 100, &n) && (n == 0 || n == 10 || n == 100);
         t->Speed = static_cast<uint16_t>(n);
     } else if (key == "treble" || key == "bass" || key == "playvol" || key == "capturevol") {
-        ok = toNumber(value, -128, 127, &n);
+        ok = parseLong(value, -128, 127, &n);
         int8_t v = static_cast<int8_t>(n);
         if (key == "treble")
             t->Treble = v;

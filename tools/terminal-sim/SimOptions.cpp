@@ -1,11 +1,11 @@
 #include "SimOptions.h"
 
 #include "SimModels.h"
+#include "SimNumbers.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -24,19 +24,6 @@ std::vector<std::string> splitList(const std::string& text)
     return items;
 }
 
-bool toLong(const std::string& text, long low, long high, long* out)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long n = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || n < low || n > high)
-        return false;
-    *out = n;
-    return true;
-}
-
 // "3,7,10-12": terminal indices.
 bool parseIndices(const std::string& text, std::vector<int>* out)
 {
@@ -45,11 +32,11 @@ bool parseIndices(const std::string& text, std::vector<int>* out)
         long first = 0;
         long last = 0;
         if (dash == std::string::npos) {
-            if (!toLong(item, 0, 1000000, &first))
+            if (!parseLong(item, 0, 1000000, &first))
                 return false;
             last = first;
-        } else if (!toLong(item.substr(0, dash), 0, 1000000, &first)
-                   || !toLong(item.substr(dash + 1), first, 1000000, &last)) {
+        } else if (!parseLong(item.substr(0, dash), 0, 1000000, &first)
+                   || !parseLong(item.substr(dash + 1), first, 1000000, &last)) {
             return false;
         }
         for (long i = first; i <= last; ++i)
@@ -63,8 +50,8 @@ bool parsePair(const std::string& text, std::vector<std::pair<int, int>>* out)
     size_t colon = text.find(':');
     long a = 0;
     long b = 0;
-    if (colon == std::string::npos || !toLong(text.substr(0, colon), 0, 1000000, &a)
-        || !toLong(text.substr(colon + 1), 0, 1000000, &b))
+    if (colon == std::string::npos || !parseLong(text.substr(0, colon), 0, 1000000, &a)
+        || !parseLong(text.substr(colon + 1), 0, 1000000, &b))
         return false;
     out->emplace_back(static_cast<int>(a), static_cast<int>(b));
     return true;
@@ -77,7 +64,7 @@ bool parseModels(const std::string& text, std::vector<SimModelShare>* out)
         SimModelShare share;
         size_t colon = item.rfind(':');
         long weight = 1;
-        if (colon != std::string::npos && !toLong(item.substr(colon + 1), 0, 1000000, &weight))
+        if (colon != std::string::npos && !parseLong(item.substr(colon + 1), 0, 1000000, &weight))
             return false;
         share.type = item.substr(0, colon);
         share.weight = static_cast<int>(weight);
@@ -126,18 +113,18 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
         char* end = nullptr;
         bool ok = true;
         if (option == "--terminals") {
-            ok = toLong(value, 0, 1000000, &n);
+            ok = parseLong(value, 0, 1000000, &n);
             config->fleetSize = static_cast<int>(n);
         } else if (option == "--models") {
             config->modelMix.clear();
             ok = parseModels(value, &config->modelMix);
         } else if (option == "--seed") {
-            ok = toLong(value, 0, 0xFFFFFFFFL, &n);
+            ok = parseLong(value, 0, 0xFFFFFFFFL, &n);
             config->seed = static_cast<uint32_t>(n);
         } else if (option == "--fleet-file") {
             config->fleetFile = value;
         } else if (option == "--port") {
-            ok = toLong(value, 0, 65535, &n);
+            ok = parseLong(value, 0, 65535, &n);
             config->port = static_cast<uint16_t>(n);
         } else if (option == "--bind") {
             config->bindAddress = value;
@@ -152,10 +139,10 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
         } else if (option == "--mac-conflict") {
             ok = parsePair(value, &config->macConflicts);
         } else if (option == "--delay") {
-            ok = toLong(value, 0, 600000, &n);
+            ok = parseLong(value, 0, 600000, &n);
             config->replyDelayMs = static_cast<int>(n);
         } else if (option == "--jitter") {
-            ok = toLong(value, 0, 600000, &n);
+            ok = parseLong(value, 0, 600000, &n);
             config->replyJitterMs = static_cast<int>(n);
         } else if (option == "--drop") {
             rate = std::strtod(value.c_str(), &end);
