@@ -11,7 +11,6 @@
 #include <atomic>
 #include <future>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -26,7 +25,7 @@ struct Probe {
     std::string name;
     int32_t result = 0;
     int calls = 0;
-    std::vector<std::string>* order = nullptr;
+    std::string* order = nullptr;
 };
 
 int32_t probeCallback(void* user)
@@ -34,7 +33,7 @@ int32_t probeCallback(void* user)
     auto* probe = static_cast<Probe*>(user);
     ++probe->calls;
     if (probe->order)
-        probe->order->push_back(probe->name);
+        *probe->order += probe->name;
     return probe->result;
 }
 
@@ -65,149 +64,75 @@ class ScheduleTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { fakeNow = 1000; }
-
-    void negativeDelayIsDueAtTheNextPass()
-    {
-        NxSchedule schedule(fakeClock);
-        Probe probe;
-        schedule.Add(probeCallback, &probe, -50);
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 1);
-    }
-
-    void notDueBeforeItsDeadline()
-    {
-        NxSchedule schedule(fakeClock);
-        Probe probe;
-        schedule.Add(probeCallback, &probe, 100);
-        fakeNow = 1099;
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 0);
-        fakeNow = 1100;
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 1);
-    }
-
-    void callbackResultRearmsTheNode_data()
-    {
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("delay");
-        QTest::newRow("negative runs at the next pass") << -1 << 0;
-        QTest::newRow("zero runs at the next pass") << 0 << 0;
-        QTest::newRow("positive waits that long") << 30 << 30;
-    }
-    void callbackResultRearmsTheNode()
-    {
-        QFETCH(int, result);
-        QFETCH(int, delay);
-        NxSchedule schedule(fakeClock);
-        Probe probe;
-        probe.result = result;
-        schedule.Add(probeCallback, &probe, 0);
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 1);
-        if (delay > 0) {
-            fakeNow += uint32_t(delay) - 1;
-            schedule.RunDue();
-            QCOMPARE(probe.calls, 1);
-            fakeNow += 1;
-        }
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 2);
-    }
-
-    void newestRegistrationRunsFirst()
-    {
-        NxSchedule schedule(fakeClock);
-        std::vector<std::string> order;
-        Probe a{"a", 0, 0, &order};
-        Probe b{"b", 0, 0, &order};
-        schedule.Add(probeCallback, &a, 0);
-        schedule.Add(probeCallback, &b, 0);
-        schedule.RunDue();
-        QCOMPARE(order, (std::vector<std::string>{"b", "a"}));
-    }
-
-    void removeWithdrawsEveryRegistrationOfThePair()
-    {
-        NxSchedule schedule(fakeClock);
-        Probe twice;
-        Probe sameUserOtherCallback;
-        Probe otherUser;
-        schedule.Add(probeCallback, &twice, 0);
-        schedule.Add(probeCallback, &twice, 0);
-        schedule.Add(otherCallback, &sameUserOtherCallback, 0);
-        schedule.Add(probeCallback, &otherUser, 0);
-        schedule.Remove(probeCallback, &twice);
-        schedule.Remove(probeCallback, &sameUserOtherCallback);
-        schedule.RunDue();  // frees the withdrawn nodes
-        schedule.RunDue();
-        QCOMPARE(twice.calls, 0);
-        QCOMPARE(sameUserOtherCallback.calls, 2);
-        QCOMPARE(otherUser.calls, 2);
-    }
-
-    void nodeWithoutCallbackOrUserIsNeverCalled()
-    {
-        NxSchedule schedule(fakeClock);
-        Probe probe;
-        schedule.Add(nullptr, &probe, 0);
-        schedule.Add(probeCallback, nullptr, 0);
-        schedule.Add(probeCallback, &probe, 0);
-        schedule.RunDue();
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 2);
-    }
-
-    void deadlinePastTheCounterRangeBecomesDueAfterTheWrap_data()
+    // When a node added at `start` with `delay` is first due, and when again
+    // after its callback returned `result`.
+    void dueTime_data()
     {
         QTest::addColumn<uint>("start");
         QTest::addColumn<int>("delay");
-        QTest::addColumn<uint>("notYet");
         QTest::addColumn<uint>("due");
-        QTest::newRow("carry into the next round") << 0xFFFFFFF0u << 100 << 0x00000053u << 0x00000054u;
-        QTest::newRow("carry just at the wrap") << 0xFFFFFFFFu << 1 << 0xFFFFFFFFu << 0x00000000u;
-        QTest::newRow("long delay across the wrap") << 0xFFFFFF00u << 100000 << 0x0001859Fu << 0x000185A0u;
-        QTest::newRow("no carry") << 0x10u << 5 << 0x14u << 0x15u;
+        QTest::addColumn<int>("result");
+        QTest::addColumn<uint>("again");
+        QTest::newRow("negative delay and result: the next pass") << 1000u << -50 << 1000u << -1 << 1000u;
+        QTest::newRow("no carry, positive result") << 1000u << 100 << 1100u << 30 << 1130u;
+        QTest::newRow("carry into the next round") << 0xFFFFFFF0u << 100 << 0x00000054u << 0 << 0x00000054u;
+        QTest::newRow("carry just at the wrap") << 0xFFFFFFFFu << 1 << 0x00000000u << 0 << 0x00000000u;
+        QTest::newRow("armed before the wrap, not due early") << 0xFFFFFF00u << 500 << 0x000000F4u << 0 << 0x000000F4u;
+        QTest::newRow("long delay across the wrap") << 0xFFFFFF00u << 100000 << 0x000185A0u << 0 << 0x000185A0u;
     }
-    void deadlinePastTheCounterRangeBecomesDueAfterTheWrap()
+    void dueTime()
     {
         QFETCH(uint, start);
         QFETCH(int, delay);
-        QFETCH(uint, notYet);
         QFETCH(uint, due);
+        QFETCH(int, result);
+        QFETCH(uint, again);
         fakeNow = start;
         NxSchedule schedule(fakeClock);
         Probe probe;
-        probe.result = 1000000;
+        probe.result = result;
         schedule.Add(probeCallback, &probe, delay);
-        // The counter passes the top of its range, then comes round.
-        if (notYet < start) {
+        if (due < start) {  // the counter passes the top of its range first
             fakeNow = 0xFFFFFFFFu;
             schedule.RunDue();
-            QCOMPARE(probe.calls, 0);
         }
-        fakeNow = notYet;
-        schedule.RunDue();
+        if (due != start) {
+            fakeNow = due - 1;
+            schedule.RunDue();
+        }
         QCOMPARE(probe.calls, 0);
         fakeNow = due;
         schedule.RunDue();
         QCOMPARE(probe.calls, 1);
+        if (again != due) {
+            fakeNow = again - 1;
+            schedule.RunDue();
+            QCOMPARE(probe.calls, 1);
+        }
+        fakeNow = again;
+        schedule.RunDue();
+        QCOMPARE(probe.calls, 2);
     }
 
-    void nodeArmedBeforeTheWrapIsNotDueEarly()
+    void removeWithdrawsEveryRegistrationOfThePairOnly()
     {
-        fakeNow = 0xFFFFFF00u;
         NxSchedule schedule(fakeClock);
-        Probe probe;
-        schedule.Add(probeCallback, &probe, 500);
-        fakeNow = 0x00000005u;  // wrapped, but only 0x105 ms have passed
+        std::string order;
+        Probe twice{"t", 0, 0, &order};
+        Probe sameUserOtherCallback{"s", 0, 0, &order};
+        Probe otherUser{"o", 0, 0, &order};
+        schedule.Add(probeCallback, &twice, 0);
+        schedule.Add(probeCallback, &twice, 0);
+        schedule.Add(otherCallback, &sameUserOtherCallback, 0);
+        schedule.Add(probeCallback, &otherUser, 0);
+        schedule.Add(nullptr, &otherUser, 0);  // nodes without callback or user are never called
+        schedule.Add(probeCallback, nullptr, 0);
+        schedule.Remove(probeCallback, &twice);
+        schedule.Remove(probeCallback, &sameUserOtherCallback);
+        schedule.RunDue();  // frees the withdrawn nodes
         schedule.RunDue();
-        QCOMPARE(probe.calls, 0);
-        fakeNow = 0x000001F4u;
-        schedule.RunDue();
-        QCOMPARE(probe.calls, 1);
+        QCOMPARE(order, std::string("osos"));  // newest registration first
+        QCOMPARE(twice.calls, 0);
     }
 
     void removeWaitsForARunningCallback()

@@ -3,8 +3,6 @@
 
 #include <QtTest>
 
-#include <climits>
-
 using protocol_test::bytes;
 
 namespace {
@@ -41,7 +39,6 @@ TerminalParam typicalRecord()
     p.ServerPort = 2048;
     p.Server2Port = 2049;
     p.UseDNS = 1;
-    p.AutoIP = 0;
     p.Reboot = 1;
     p.IsBroadcast = 1;
     p.Speed = 100;
@@ -54,10 +51,14 @@ TerminalParam typicalRecord()
     return p;
 }
 
-// The tail every SET with these numbers ends with.
-QByteArray setTail(const char* numbers, const char* reboot)
+// The SET of an otherwise cleared record: its request line's ID, model and
+// MAC, its model, its server lines, tone and reboot code.
+QByteArray bareSet(const QByteArray& names, const QByteArray& type, const QByteArray& servers,
+                   const QByteArray& tone = "Treble: 0\r\nBass: 0", const QByteArray& reboot = "0")
 {
-    return QByteArray(numbers) + "Reboot: " + reboot + "\r\nReboot: HReset," + reboot + "\r\n";
+    return names + " DBP/1.0\r\nCSeq: 0\r\nType: " + type + "\r\nID: 0\r\n" + servers
+           + "IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\n" + tone + "\r\nReboot: " + reboot
+           + "\r\nReboot: HReset," + reboot + "\r\n\r\n";
 }
 
 }  // namespace
@@ -78,57 +79,38 @@ void ProtocolBuilders::builds_data()
 
     QTest::newRow("get broadcast") << bytes(BuildGetRequest(1, 1))
                                    << QByteArray("GET DBP/1.0\r\nCSeq: 1\r\nIsBroadcast: 1\r\n\r\n");
-    QTest::newRow("get unicast, widest cseq")
-        << bytes(BuildGetRequest(65535, 0))
-        << QByteArray("GET DBP/1.0\r\nCSeq: 65535\r\nIsBroadcast: 0\r\n\r\n");
+    QTest::newRow("get unicast, widest cseq") << bytes(BuildGetRequest(65535, 0))
+                                              << QByteArray("GET DBP/1.0\r\nCSeq: 65535\r\nIsBroadcast: 0\r\n\r\n");
 
-    const QByteArray typicalBody =
-        "CSeq: 301\r\nType: T6201\r\nID: 15\r\n"
-        "MAC: 00-1A-2B-3C-4D-5F\r\nIP: 10.1.2.3\r\nMask: 255.255.255.0\r\nGateway: 10.1.2.254\r\n"
-        "Server: 10.1.2.1:2048\r\nServer2: 10.1.2.9:2049\r\n"
-        "DNS1: 10.1.2.53\r\nDNS2: 8.8.4.4\r\nWebsite: www.example.com\r\n"
-        "IsBroadcast: 1\r\nSpeed: 100\r\nUseDNS: 1\r\nAutoIP: 0\r\nTreble: 3\r\nBass: 4\r\n";
     TerminalParam p = typicalRecord();
     QTest::newRow("set, every line")
         << bytes(BuildSetRequest(&p))
-        << "12 T6201 00-1A-2B-3C-4D-5E DBP/1.0\r\n" + typicalBody
-               + "Reboot: 1\r\nReboot: HReset,1\r\nSvcConfig:  a=1 b=2\r\n\r\n";
+        << QByteArray("12 T6201 00-1A-2B-3C-4D-5E DBP/1.0\r\nCSeq: 301\r\nType: T6201\r\nID: 15\r\n"
+                      "MAC: 00-1A-2B-3C-4D-5F\r\nIP: 10.1.2.3\r\nMask: 255.255.255.0\r\nGateway: 10.1.2.254\r\n"
+                      "Server: 10.1.2.1:2048\r\nServer2: 10.1.2.9:2049\r\n"
+                      "DNS1: 10.1.2.53\r\nDNS2: 8.8.4.4\r\nWebsite: www.example.com\r\n"
+                      "IsBroadcast: 1\r\nSpeed: 100\r\nUseDNS: 1\r\nAutoIP: 0\r\nTreble: 3\r\nBass: 4\r\n"
+                      "Reboot: 1\r\nReboot: HReset,1\r\nSvcConfig:  a=1 b=2\r\n\r\n");
+    QTest::newRow("reboot names the current MAC")
+        << bytes(BuildRebootRequest(&p, 2))
+        << QByteArray("12 T6201 00-1A-2B-3C-4D-5F DBP/1.0\r\nCSeq: 301\r\nType: T6201\r\nReboot: 2\r\n\r\n");
 
     const TerminalParam cleared;
-    QTest::newRow("set, cleared record")
-        << bytes(BuildSetRequest(&cleared))
-        << "0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nID: 0\r\nServer2: :0\r\n"
-               + setTail("IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\nTreble: 0\r\nBass: 0\r\n", "0")
-               + "\r\n";
+    QTest::newRow("set, cleared record") << bytes(BuildSetRequest(&cleared)) << bareSet("0  ", "", "Server2: :0\r\n");
+    QTest::newRow("reboot, cleared record, code 255")
+        << bytes(BuildRebootRequest(&cleared, 255)) << QByteArray("0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nReboot: 255\r\n\r\n");
 
     p = TerminalParam();
     set(p.Server, "10.0.0.1");
     p.ServerPort = 80;
     p.Server2Port = 81;
     QTest::newRow("set, second server falls back to the first")
-        << bytes(BuildSetRequest(&p))
-        << "0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nID: 0\r\nServer: 10.0.0.1:80\r\nServer2: 10.0.0.1:80\r\n"
-               + setTail("IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\nTreble: 0\r\nBass: 0\r\n", "0")
-               + "\r\n";
-
-    p = TerminalParam();
-    p.ServerPort = 7;
-    p.Server2Port = 9;
+        << bytes(BuildSetRequest(&p)) << bareSet("0  ", "", "Server: 10.0.0.1:80\r\nServer2: 10.0.0.1:80\r\n");
+    p.Server[0] = '\0';
     QTest::newRow("set, no servers: empty host with the first port")
-        << bytes(BuildSetRequest(&p))
-        << "0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nID: 0\r\nServer2: :7\r\n"
-               + setTail("IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\nTreble: 0\r\nBass: 0\r\n", "0")
-               + "\r\n";
-
-    p = TerminalParam();
+        << bytes(BuildSetRequest(&p)) << bareSet("0  ", "", "Server2: :80\r\n");
     set(p.Server2, "srv2.local");
-    p.ServerPort = 7;
-    p.Server2Port = 9;
-    QTest::newRow("set, second server only")
-        << bytes(BuildSetRequest(&p))
-        << "0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nID: 0\r\nServer2: srv2.local:9\r\n"
-               + setTail("IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\nTreble: 0\r\nBass: 0\r\n", "0")
-               + "\r\n";
+    QTest::newRow("set, second server only") << bytes(BuildSetRequest(&p)) << bareSet("0  ", "", "Server2: srv2.local:81\r\n");
 
     p = TerminalParam();
     set(p.Type, "M1");
@@ -137,68 +119,24 @@ void ProtocolBuilders::builds_data()
     p.Bass = -128;
     p.Reboot = 3;
     QTest::newRow("set, negative tone, reboot code twice")
-        << bytes(BuildSetRequest(&p))
-        << "0 M1 AA-BB-CC-DD-EE-FF DBP/1.0\r\nCSeq: 0\r\nType: M1\r\nID: 0\r\nServer2: :0\r\n"
-               + setTail("IsBroadcast: 0\r\nSpeed: 0\r\nUseDNS: 0\r\nAutoIP: 0\r\nTreble: -5\r\nBass: -128\r\n", "3")
-               + "\r\n";
-
-    p = TerminalParam();
-    p.ID = INT_MIN;
-    p.NewID = INT_MAX;
-    p.CSeq = 65535;
-    p.ServerPort = 65535;
-    p.IsBroadcast = 255;
-    p.Speed = 65535;
-    p.UseDNS = 255;
-    p.AutoIP = 255;
-    p.Treble = 127;
-    p.Bass = -1;
-    p.Reboot = 255;
-    QTest::newRow("set, widest numbers")
-        << bytes(BuildSetRequest(&p))
-        << "-2147483648   DBP/1.0\r\nCSeq: 65535\r\nType: \r\nID: 2147483647\r\nServer2: :65535\r\n"
-               + setTail("IsBroadcast: 255\r\nSpeed: 65535\r\nUseDNS: 255\r\nAutoIP: 255\r\nTreble: 127\r\nBass: -1\r\n",
-                         "255")
-               + "\r\n";
-
-    p = typicalRecord();
-    QTest::newRow("reboot names the current MAC")
-        << bytes(BuildRebootRequest(&p, 2))
-        << QByteArray("12 T6201 00-1A-2B-3C-4D-5F DBP/1.0\r\nCSeq: 301\r\nType: T6201\r\nReboot: 2\r\n\r\n");
-    QTest::newRow("reboot, code 0")
-        << bytes(BuildRebootRequest(&p, 0))
-        << QByteArray("12 T6201 00-1A-2B-3C-4D-5F DBP/1.0\r\nCSeq: 301\r\nType: T6201\r\nReboot: 0\r\n\r\n");
-    QTest::newRow("reboot, cleared record, code 255")
-        << bytes(BuildRebootRequest(&cleared, 255))
-        << QByteArray("0   DBP/1.0\r\nCSeq: 0\r\nType: \r\nReboot: 255\r\n\r\n");
+        << bytes(BuildSetRequest(&p)) << bareSet("0 M1 AA-BB-CC-DD-EE-FF", "M1", "Server2: :0\r\n", "Treble: -5\r\nBass: -128", "3");
 
     QTest::newRow("reset all") << bytes(BuildResetAllRequest(4, 1))
                                << QByteArray("SET DBP/1.0\r\nCSeq: 4\r\nResetAll: 1\r\nIsBroadcast: 1\r\n\r\n");
-    QTest::newRow("update all") << bytes(BuildUpdateAllRequest(5, 1))
-                                << QByteArray("SET DBP/1.0\r\nCSeq: 5\r\nUpdateAll: 1\r\nIsBroadcast: 1\r\n\r\n");
-    QTest::newRow("server for all")
-        << bytes(BuildServerRequest("10.9.8.7", 6, 1))
-        << QByteArray("SET DBP/1.0\r\nCSeq: 6\r\nServer: 10.9.8.7:0\r\nIsBroadcast: 1\r\n\r\n");
-    QTest::newRow("server for all, empty host")
-        << bytes(BuildServerRequest("", 0, 0))
-        << QByteArray("SET DBP/1.0\r\nCSeq: 0\r\nServer: :0\r\nIsBroadcast: 0\r\n\r\n");
+    QTest::newRow("update all") << bytes(BuildUpdateAllRequest(5, 0))
+                                << QByteArray("SET DBP/1.0\r\nCSeq: 5\r\nUpdateAll: 1\r\nIsBroadcast: 0\r\n\r\n");
+    QTest::newRow("server for all") << bytes(BuildServerRequest("10.9.8.7", 6, 1))
+                                    << QByteArray("SET DBP/1.0\r\nCSeq: 6\r\nServer: 10.9.8.7:0\r\nIsBroadcast: 1\r\n\r\n");
     const QByteArray longServer(5000, 'h');
     QTest::newRow("server for all, long text sent whole")
         << bytes(BuildServerRequest(longServer.constData(), 65535, 1))
         << "SET DBP/1.0\r\nCSeq: 65535\r\nServer: " + longServer + ":0\r\nIsBroadcast: 1\r\n\r\n";
 
-    QTest::newRow("tone") << bytes(BuildToneRequest(7, 5, -6, 40))
-                          << QByteArray("SETTING DBP/1.0\r\nCSeq: 7\r\nTreble: 5\r\nBass: -6\r\n"
-                                        "PlayVol: 40\r\nReboot: 5\r\n\r\n");
-    QTest::newRow("tone, extremes") << bytes(BuildToneRequest(65535, -128, 127, -1))
-                                    << QByteArray("SETTING DBP/1.0\r\nCSeq: 65535\r\nTreble: -128\r\nBass: 127\r\n"
-                                                  "PlayVol: -1\r\nReboot: 5\r\n\r\n");
-    QTest::newRow("volume") << bytes(BuildVolumeRequest(8, 30, 20))
-                            << QByteArray("SETTING DBP/1.0\r\nCSeq: 8\r\nPlayVol: 30\r\nCaptureVol: 20\r\n"
-                                          "Reboot: 5\r\n\r\n");
-    QTest::newRow("volume, negative") << bytes(BuildVolumeRequest(0, -128, -3))
-                                      << QByteArray("SETTING DBP/1.0\r\nCSeq: 0\r\nPlayVol: -128\r\n"
-                                                    "CaptureVol: -3\r\nReboot: 5\r\n\r\n");
+    QTest::newRow("tone") << bytes(BuildToneRequest(65535, -128, 127, -1))
+                          << QByteArray("SETTING DBP/1.0\r\nCSeq: 65535\r\nTreble: -128\r\nBass: 127\r\n"
+                                        "PlayVol: -1\r\nReboot: 5\r\n\r\n");
+    QTest::newRow("volume") << bytes(BuildVolumeRequest(8, 30, -3))
+                            << QByteArray("SETTING DBP/1.0\r\nCSeq: 8\r\nPlayVol: 30\r\nCaptureVol: -3\r\nReboot: 5\r\n\r\n");
 }
 
 void ProtocolBuilders::builds()

@@ -1,10 +1,9 @@
-// Reading replies: the header table, header lookup and every value handler,
-// with the malformed and oversized datagrams a LAN can deliver.
+// Reading replies: header lookup and every value handler, with the malformed
+// and oversized datagrams a LAN can deliver.
 #include "ProtocolTestSupport.h"
 
 #include <QtTest>
 
-using protocol_test::describe;
 using protocol_test::parseDatagram;
 
 namespace {
@@ -19,8 +18,6 @@ class ProtocolReply : public QObject {
     Q_OBJECT
 
 private slots:
-    void headerTable_data();
-    void headerTable();
     void findHeader_data();
     void findHeader();
     void parse_data();
@@ -28,59 +25,22 @@ private slots:
     void nothingGivenIsNoReply();
 };
 
-void ProtocolReply::headerTable_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QByteArray>("literal");
-    const char* const literals[kHeaderCount] = {
-        "CSeq: %d\r\n", "ID: %d\r\n", "Type: %s\r\n", "Ver: %s\r\n", "MAC: %s\r\n", "IP: %s\r\n",
-        "Mask: %s\r\n", "Gateway: %s\r\n", "Server: %[^:]:%d\r\n", "Server: %s:%d\r\n",
-        "Server2: %[^:]:%d\r\n", "Server2: %s:%d\r\n", "DNS1: %s\r\n", "DNS2: %s\r\n",
-        "Website: %[^\r]%s\r\n", "Website: %s\r\n", "UseDNS: %d\r\n", "AutoIP: %d\r\n",
-        "Reboot: %s,%d\r\n", "SN: %s\r\n", "Mode: %s\r\n", "IsBroadcast: %d\r\n", "Speed: %d\r\n",
-        "SvcConfig: %s\r\n", "Name: %s\r\n", "Treble: %d\r\n", "Bass: %d\r\n", "PlayVol: %d\r\n",
-        "CaptureVol: %d\r\n", "UpdateAll: %d\r\n", "ResetAll: %d\r\n", "DBP/1.0 %d %s\r\n", "\r\n",
-        "%d %s %s DBP/1.0\r\n", "GET DBP/1.0\r\n", "RESET DBP/1.0\r\n", "CHECK DBP/1.0\r\n",
-        "SETTING DBP/1.0\r\n", "SET DBP/1.0\r\n", "HReset", "SaveReboot", "Update1", "Update2",
-        "UpdateMode",
-    };
-    for (int i = 0; i < kHeaderCount; ++i)
-        QTest::newRow(QByteArray::number(i)) << i << QByteArray(literals[i]);
-}
-
-void ProtocolReply::headerTable()
-{
-    QFETCH(int, index);
-    QFETCH(QByteArray, literal);
-    QCOMPARE(QByteArray(HeaderTable[index]), literal);
-}
-
 void ProtocolReply::findHeader_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<int>("index");
-    const char* const keys[] = {
-        "CSeq", "ID", "Type", "Ver", "MAC", "IP", "Mask", "Gateway", "Server", "Server",
-        "Server2", "Server2", "DNS1", "DNS2", "Website", "Website", "UseDNS", "AutoIP", "Reboot",
-        "SN", "Mode", "IsBroadcast", "Speed", "SvcConfig", "Name", "Treble", "Bass", "PlayVol",
-        "CaptureVol", "UpdateAll", "ResetAll",
-    };
-    for (int i = 0; i < kNoHeader; ++i) {
-        // The reading entry of a key shared by two entries comes first.
-        if (i == 9 || i == 11 || i == 15)
-            continue;
-        QTest::newRow(keys[i]) << QByteArray(keys[i]) + ": x\r\n" << i;
-    }
+    // A key shared by two entries finds the reading one, the first.
+    QTest::newRow("first entry") << QByteArray("CSeq: 1\r\n") << 0;
+    QTest::newRow("Server") << QByteArray("Server: a:1\r\n") << 8;
+    QTest::newRow("Server2 is not Server") << QByteArray("Server2: a:1\r\n") << 10;
+    QTest::newRow("Website") << QByteArray("Website: w\r\n") << 14;
+    QTest::newRow("last reply key") << QByteArray("ResetAll: 1\r\n") << 30;
     QTest::newRow("key alone, end of text") << QByteArray("Name:") << 24;
     QTest::newRow("no blank after the colon") << QByteArray("IP:1.2.3.4\r\n") << 5;
-    QTest::newRow("Server2 is not Server") << QByteArray("Server2: a:1\r\n") << 10;
-    QTest::newRow("Server is not Server2") << QByteArray("Server: a:1\r\n") << 8;
     QTest::newRow("no colon") << QByteArray("CSeq 5\r\n") << kNoHeader;
     QTest::newRow("case counts") << QByteArray("cseq: 5\r\n") << kNoHeader;
     QTest::newRow("leading blank") << QByteArray(" CSeq: 5\r\n") << kNoHeader;
     QTest::newRow("status line") << QByteArray("DBP/1.0 200 OK\r\n") << kNoHeader;
-    QTest::newRow("unknown key") << QByteArray("Volume: 5\r\n") << kNoHeader;
-    QTest::newRow("empty line") << QByteArray("\r\n") << kNoHeader;
     QTest::newRow("empty text") << QByteArray("") << kNoHeader;
 }
 
@@ -99,15 +59,10 @@ void ProtocolReply::parse_data()
 
     // Status line.
     QTest::newRow("status and CSeq only") << kOk + "CSeq: 12\r\n" << 200 << QByteArray("CSeq=12");
-    QTest::newRow("no reason word") << QByteArray("DBP/1.0 200\r\nCSeq: 5\r\nIP: 1.1.1.1\r\n") << 0
-                                    << QByteArray();
+    QTest::newRow("no reason word") << QByteArray("DBP/1.0 200\r\nCSeq: 5\r\nIP: 1.1.1.1\r\n") << 0 << QByteArray();
     QTest::newRow("no reason word, no line end") << QByteArray("DBP/1.0 200") << 0 << QByteArray();
     QTest::newRow("no status code") << QByteArray("DBP/1.0 OK\r\nCSeq: 5\r\n") << 0 << QByteArray();
     QTest::newRow("other protocol") << QByteArray("HTTP/1.1 200 OK\r\nCSeq: 1\r\n") << 0 << QByteArray();
-    QTest::newRow("blank before version") << QByteArray(" DBP/1.0 200 OK\r\nCSeq: 1\r\n") << 0
-                                          << QByteArray();
-    QTest::newRow("a request is no reply") << QByteArray("GET DBP/1.0\r\nCSeq: 1\r\nIsBroadcast: 1\r\n\r\n")
-                                           << 0 << QByteArray();
     QTest::newRow("empty datagram") << QByteArray() << 0 << QByteArray();
     QTest::newRow("blanks around the code may be absent")
         << QByteArray("DBP/1.0200\tOK\r\nCSeq: 3\r\n") << 200 << QByteArray("CSeq=3");
@@ -120,34 +75,24 @@ void ProtocolReply::parse_data()
     QTest::newRow("400 applies only CSeq")
         << QByteArray("DBP/1.0 400 Bad\r\nIP: 10.0.0.4\r\nCSeq: 8\r\nName: x\r\nSpeed: 10\r\n") << 400
         << QByteArray("CSeq=8");
-    QTest::newRow("400 without CSeq") << QByteArray("DBP/1.0 400 Bad\r\nID: 3\r\n") << 400 << QByteArray();
     QTest::newRow("status code keeps its low 32 bits")
         << QByteArray("DBP/1.0 4294967696 OK\r\nIP: 10.0.0.4\r\nCSeq: 2\r\n") << 400 << QByteArray("CSeq=2");
 
     // Numbers.
-    QTest::newRow("ID and sign") << kOk + "ID: -42\r\n" << 200 << QByteArray("ID=-42");
-    QTest::newRow("ID plus sign, no blank") << kOk + "ID:+42\r\n" << 200 << QByteArray("ID=42");
-    QTest::newRow("ID after tab") << kOk + "ID:\t 7\r\n" << 200 << QByteArray("ID=7");
-    QTest::newRow("ID with trailing text") << kOk + "ID: 42abc\r\n" << 200 << QByteArray("ID=42");
+    QTest::newRow("signs, blanks and trailing text")
+        << kOk + "ID: -42\r\nCSeq:\t 7\r\nTreble:+5\r\nBass: 3abc\r\n" << 200
+        << QByteArray("ID=-42; CSeq=7; Treble=5; Bass=3");
     QTest::newRow("sign without digits") << kOk + "ID: -\r\nCSeq: - 5\r\n" << 200 << QByteArray();
-    QTest::newRow("ID past 32 bits") << kOk + "ID: 4294967297\r\n" << 200 << QByteArray("ID=1");
     QTest::newRow("ID just past int32") << kOk + "ID: 2147483648\r\n" << 200 << QByteArray("ID=-2147483648");
     QTest::newRow("ID of twenty digits") << kOk + "ID: 99999999999999999999\r\n" << 200
                                          << QByteArray("ID=1661992959");
-    QTest::newRow("number never from the next line") << kOk + "CSeq:\r\n5\r\nID: \r\n6\r\n" << 200
-                                                     << QByteArray();
+    QTest::newRow("number never from the next line") << kOk + "CSeq:\r\n5\r\nID: \r\n6\r\n" << 200 << QByteArray();
     QTest::newRow("CSeq low 16 bits") << kOk + "CSeq: 65537\r\n" << 200 << QByteArray("CSeq=1");
-    QTest::newRow("flags: non-zero is 1")
-        << kOk + "UseDNS: 7\r\nAutoIP: -1\r\n" << 200 << QByteArray("UseDNS=1; AutoIP=1");
-    QTest::newRow("flag 256 is non-zero") << kOk + "UseDNS: 256\r\n" << 200 << QByteArray("UseDNS=1");
-    QTest::newRow("flag 2^32 wraps to 0") << kOk + "UseDNS: 1\r\nUseDNS: 4294967296\r\n" << 200
-                                          << QByteArray();
-    QTest::newRow("flags: zero") << kOk + "UseDNS: 0\r\nAutoIP: 0\r\n" << 200 << QByteArray();
-    QTest::newRow("Speed 100") << kOk + "Speed: 100\r\n" << 200 << QByteArray("Speed=100");
+    QTest::newRow("flags: non-zero is 1") << kOk + "UseDNS: 7\r\nAutoIP: -1\r\n" << 200 << QByteArray("UseDNS=1; AutoIP=1");
+    QTest::newRow("flags: 256 is non-zero, 0 is 0") << kOk + "UseDNS: 256\r\nAutoIP: 0\r\n" << 200 << QByteArray("UseDNS=1");
     QTest::newRow("Speed 10") << kOk + "Speed: 10\r\n" << 200 << QByteArray("Speed=10");
     QTest::newRow("Speed 1000 is 0") << kOk + "Speed: 1000\r\n" << 200 << QByteArray();
     QTest::newRow("Speed after 16-bit cut") << kOk + "Speed: 65636\r\n" << 200 << QByteArray("Speed=100");
-    QTest::newRow("Speed -1 is 0") << kOk + "Speed: -1\r\n" << 200 << QByteArray();
     QTest::newRow("8-bit values")
         << kOk + "PlayVol: 300\r\nTreble: -5\r\nBass: 200\r\nCaptureVol: -129\r\n" << 200
         << QByteArray("Treble=-5; Bass=-56; PlayVol=44; CaptureVol=127");
@@ -168,8 +113,7 @@ void ProtocolReply::parse_data()
                                   << QByteArray("DNS2=\"8.8.8.8\"");
     QTest::newRow("word never from the next line") << kOk + "IP:\r\nMask: 255.0.0.0\r\n" << 200
                                                    << QByteArray("Mask=\"255.0.0.0\"");
-    QTest::newRow("later line wins") << kOk + "IP: 1.1.1.1\r\nIP: 2.2.2.2\r\n" << 200
-                                     << QByteArray("IP=\"2.2.2.2\"");
+    QTest::newRow("later line wins") << kOk + "IP: 1.1.1.1\r\nIP: 2.2.2.2\r\n" << 200 << QByteArray("IP=\"2.2.2.2\"");
     QTest::newRow("empty value keeps the earlier one") << kOk + "IP: 1.1.1.1\r\nIP: \r\n" << 200
                                                        << QByteArray("IP=\"1.1.1.1\"");
     QTest::newRow("8-bit text kept verbatim") << kOk + "Name: \xe5\xa4\xa7\xe5\x8e\x85\r\n" << 200
@@ -178,15 +122,11 @@ void ProtocolReply::parse_data()
     QTest::newRow("Website of one character") << kOk + "Website: a\r\n" << 200 << QByteArray("Website=\"a\"");
     QTest::newRow("Website without its blank") << kOk + "Website:x\r\n" << 200 << QByteArray();
     QTest::newRow("Name without value is --") << kOk + "Name:\r\n" << 200 << QByteArray("Name=\"--\"");
-    QTest::newRow("Name of blanks is --") << kOk + "Name:   \r\n" << 200 << QByteArray("Name=\"--\"");
-    QTest::newRow("Name first word") << kOk + "Name: Hall A\r\n" << 200 << QByteArray("Name=\"Hall\"");
 
     // Servers.
     QTest::newRow("Server with port") << kOk + "Server: 10.0.0.1:8080\r\n" << 200
                                       << QByteArray("Server=\"10.0.0.1\"; ServerPort=8080");
     QTest::newRow("Server without port") << kOk + "Server: 10.0.0.1\r\n" << 200 << QByteArray();
-    QTest::newRow("Server with colon, no port") << kOk + "Server: 10.0.0.1:\r\n" << 200 << QByteArray();
-    QTest::newRow("Server with bad port") << kOk + "Server: 10.0.0.1:x80\r\n" << 200 << QByteArray();
     QTest::newRow("Server with empty host") << kOk + "Server: :80\r\n" << 200 << QByteArray();
     QTest::newRow("Server port on the next line") << kOk + "Server: host\r\n:80\r\n" << 200 << QByteArray();
     QTest::newRow("Server host with blanks") << kOk + "Server:  my host :80\r\n" << 200
@@ -196,51 +136,35 @@ void ProtocolReply::parse_data()
     QTest::newRow("Server and Server2 apart")
         << kOk + "Server2: b:2\r\nServer: a:1\r\n" << 200
         << QByteArray("Server=\"a\"; Server2=\"b\"; ServerPort=1; Server2Port=2");
-    QTest::newRow("Server2 alone") << kOk + "Server2: b:2\r\n" << 200
-                                   << QByteArray("Server2=\"b\"; Server2Port=2");
 
     // Service configuration.
     QTest::newRow("SvcConfig keeps its leading blank") << kOk + "SvcConfig: a=1 b=2\r\n" << 200
                                                        << QByteArray("SvcConfig=\" a=1 b=2\"");
-    QTest::newRow("SvcConfig keeps colons") << kOk + "SvcConfig:x:y z\r\n" << 200
-                                            << QByteArray("SvcConfig=\"x:y z\"");
-    QTest::newRow("SvcConfig of blanks") << kOk + "SvcConfig:   \r\n" << 200 << QByteArray("SvcConfig=\"   \"");
+    QTest::newRow("SvcConfig keeps colons") << kOk + "SvcConfig:x:y z\r\n" << 200 << QByteArray("SvcConfig=\"x:y z\"");
     QTest::newRow("SvcConfig empty") << kOk + "SvcConfig:\r\n" << 200 << QByteArray();
     QTest::newRow("SvcConfig without line end") << kOk + "SvcConfig: a=1" << 200 << QByteArray();
-    QTest::newRow("SvcConfig emptied by a later line") << kOk + "SvcConfig: a=1\r\nSvcConfig: b" << 200
-                                                       << QByteArray();
+    QTest::newRow("SvcConfig emptied by a later line") << kOk + "SvcConfig: a=1\r\nSvcConfig: b" << 200 << QByteArray();
 
     // Walking the lines.
     QTest::newRow("lines after the empty line") << kOk + "CSeq: 1\r\n\r\nIP: 1.2.3.4\r\n" << 200
                                                 << QByteArray("CSeq=1; IP=\"1.2.3.4\"");
     QTest::newRow("last line without line end") << kOk + "CSeq: 4" << 200 << QByteArray("CSeq=4");
-    QTest::newRow("LF-only lines are one line") << QByteArray("DBP/1.0 200 OK\nCSeq: 4\nID: 5\n") << 200
-                                                << QByteArray();
+    QTest::newRow("LF-only lines are one line") << QByteArray("DBP/1.0 200 OK\nCSeq: 4\nID: 5\n") << 200 << QByteArray();
     QTest::newRow("ignored and unknown lines")
         << kOk + "Reboot: 1\r\nReboot: HReset,1\r\nSN: 123\r\nIsBroadcast: 1\r\nUpdateAll: 1\r\n"
                  "ResetAll: 1\r\nFoo: bar\r\n CSeq: 3\r\ncseq: 4\r\n"
         << 200 << QByteArray();
 
     // Oversized values are cut to their field.
-    QTest::newRow("long word cut to 31") << kOk + "IP: " + run('a', 40) + "\r\nCSeq: 3\r\n" << 200
-                                         << "CSeq=3; IP=\"" + run('a', 31) + '"';
-    QTest::newRow("word of exactly 31") << kOk + "Type: " + run('t', 31) + "\r\n" << 200
-                                        << "Type=\"" + run('t', 31) + '"';
+    QTest::newRow("word of exactly 31") << kOk + "Type: " + run('t', 31) + "\r\n" << 200 << "Type=\"" + run('t', 31) + '"';
     QTest::newRow("word one longer than its field")
         << kOk + "Type: " + run('t', 32) + "\r\nMAC: " + run('m', 32) + "\r\n" << 200
         << "Type=\"" + run('t', 31) + "\"; MAC=\"" + run('m', 31) + '"';
-    QTest::newRow("Website of 128") << kOk + "Website: " + run('w', 128) + "\r\n" << 200
-                                    << "Website=\"" + run('w', 127) + '"';
+    QTest::newRow("Website of 128") << kOk + "Website: " + run('w', 128) + "\r\n" << 200 << "Website=\"" + run('w', 127) + '"';
     QTest::newRow("SvcConfig of 128") << kOk + "SvcConfig:" + run('s', 128) + "\r\n" << 200
                                       << "SvcConfig=\"" + run('s', 127) + '"';
-    QTest::newRow("host of 32") << kOk + "Server2: " + run('h', 32) + ":82\r\n" << 200
-                                << "Server2=\"" + run('h', 31) + "\"; Server2Port=82";
-    QTest::newRow("long Website cut to 127") << kOk + "Website: " + run('w', 200) + "\r\n" << 200
-                                             << "Website=\"" + run('w', 127) + '"';
-    QTest::newRow("long SvcConfig cut to 127") << kOk + "SvcConfig:" + run('s', 200) + "\r\n" << 200
-                                               << "SvcConfig=\"" + run('s', 127) + '"';
-    QTest::newRow("long host cut, port still read") << kOk + "Server: " + run('h', 40) + ":81\r\n" << 200
-                                                    << "Server=\"" + run('h', 31) + "\"; ServerPort=81";
+    QTest::newRow("host of 32, port still read") << kOk + "Server2: " + run('h', 32) + ":82\r\n" << 200
+                                                 << "Server2=\"" + run('h', 31) + "\"; Server2Port=82";
     QTest::newRow("long Name cut") << kOk + "Name: " + run('n', 300) << 200 << "Name=\"" + run('n', 31) + '"';
 
     // Embedded zero bytes end the text.
@@ -271,7 +195,7 @@ void ProtocolReply::parse()
 
     TerminalParam reply;
     QCOMPARE(parseDatagram(datagram, &reply), result);
-    QCOMPARE(describe(reply), record);
+    QCOMPARE(recordText(reply), record);
     QCOMPARE(reply.Address, protocol_test::kSenderAddress);
     QCOMPARE(reply.Port, protocol_test::kSenderPort);
 }

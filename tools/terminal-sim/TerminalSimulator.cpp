@@ -413,33 +413,6 @@ bool TerminalSimulator::setTerminal(int index, const TerminalParam& record)
     return true;
 }
 
-int TerminalSimulator::addTerminal(const TerminalParam& record)
-{
-    std::lock_guard<std::mutex> lock(d->mutex);
-    uint32_t address = 0;
-    SimTerminal t;
-    t.entry.record = record;
-    if (record.IP[0] == '\0' && d->config.addressing == SimAddressing::Loopback) {
-        // The first loopback terminal address nobody answers from.
-        simParseAddress(d->config.firstLoopbackAddress, &address);
-        while (isLoopback(address)
-               && (!d->usableAddress(address) || (address & 0xFF) == 0 || (address & 0xFF) == 255
-                   || d->byAddress.count(address) != 0))
-            ++address;
-        std::snprintf(t.entry.record.IP, sizeof t.entry.record.IP, "%s",
-                      simAddressText(address).c_str());
-    } else if (!simParseAddress(record.IP, &address)) {
-        return -1;
-    }
-    if (!d->usableAddress(address))
-        return -1;
-    int index = static_cast<int>(d->terminals.size());
-    t.entry.address = address;
-    d->terminals.push_back(t);
-    d->byAddress.emplace(address, index);
-    return index;
-}
-
 uint32_t TerminalSimulator::terminalAddress(int index) const
 {
     std::lock_guard<std::mutex> lock(d->mutex);

@@ -118,8 +118,6 @@ public:
     // Replaces a terminal's record; its IP also becomes its answering address
     // when that address is usable (127/8 in loopback mode). False for a bad index.
     bool setTerminal(int index, const TerminalParam& record);
-    // Adds a terminal (same rule for its address); returns its index, or -1.
-    int addTerminal(const TerminalParam& record);
     // Host-byte-order address terminal `index` answers from.
     uint32_t terminalAddress(int index) const;
 

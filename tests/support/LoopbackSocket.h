@@ -1,0 +1,37 @@
+// LoopbackSocket: a plain UDP socket on 127.0.0.1 for tests. It plays the
+// requesting program towards the simulator, or a terminal the simulator
+// cannot imitate towards the engine. Used by one test thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr uint32_t kLocalhost = 0x7F000001u;          // 127.0.0.1
+constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFFu;  // 127.255.255.255
+
+struct Datagram {
+    std::string bytes;
+    uint32_t source = 0;  // host byte order
+    uint16_t sourcePort = 0;
+};
+
+class LoopbackSocket {
+public:
+    LoopbackSocket();  // a free port, broadcasts allowed, room for 10 000 replies
+    ~LoopbackSocket();
+    LoopbackSocket(const LoopbackSocket&) = delete;
+    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+
+    uint16_t port() const { return port_; }
+    bool send(const std::string& bytes, uint32_t to, uint16_t toPort);
+    // Datagrams until `count` have come or `quietMs` passed without one.
+    std::vector<Datagram> collect(size_t count, int quietMs);
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+};
+
+// The value of a message's "Key: value" line, "" when it has none.
+std::string headerValue(const std::string& message, const std::string& key);
