@@ -7,11 +7,13 @@
 #include "net/RecursiveLock.h"
 #include "net/TerminalParam.h"
 
-#include <QList>
+#include <QVector>
 
 class QueryTool;
 
-extern QList<TerminalParam> gPendingTerminals;
+// A vector, so that queueing a reply on the worker thread does not allocate
+// a node per record.
+extern QVector<TerminalParam> gPendingTerminals;
 extern RecursiveLock gPendingLock;
 // The window replies go to; null while there is none.
 extern QueryTool* gQueryTool;

@@ -33,9 +33,13 @@ QueryTool::QueryTool(NxNetControl* engine, QWidget* parent)
     , ui(new Ui::QueryTool)
     , engine(engine)
     , conflictTimer(new QTimer)
+    , backlogTimer(new QTimer(this))
 {
     ui->setupUi(this);
     rows = std::make_unique<TerminalRows>(ui->terminalsWidget);
+    backlogTimer->setSingleShot(true);
+    backlogTimer->setInterval(0);
+    connect(backlogTimer, &QTimer::timeout, this, &QueryTool::takeOverReplies);
 
     if (ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10) == 0)
         ui->enter_updata_btn->hide();

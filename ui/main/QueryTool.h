@@ -6,10 +6,12 @@
 #include "net/TerminalParam.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QSet>
 #include <QTimer>
+#include <QVector>
 
 #include <memory>
 
@@ -73,9 +75,14 @@ private:
     NxNetControl* engine;
     QList<TerminalParam> terminalList;
     QTimer* conflictTimer;
-    // Replies taken from gPendingTerminals and not yet handled, in order.
-    QList<TerminalParam> replyBacklog;
-    bool backlogTurnQueued = false;
+    // Replies taken from gPendingTerminals, handled up to backlogStart; the
+    // timer of the next turn on the rest; how long the last turn took and
+    // how long ago it ended.
+    QVector<TerminalParam> replyBacklog;
+    int backlogStart = 0;
+    QTimer* backlogTimer;
+    qint64 lastTurnMs = 0;
+    QElapsedTimer sinceLastTurn;
     // terminalIdentityKey of every record of terminalList.
     QSet<QByteArray> knownTerminals;
     std::unique_ptr<TerminalRows> rows;

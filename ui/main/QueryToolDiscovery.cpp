@@ -10,7 +10,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-QList<TerminalParam> gPendingTerminals;
+QVector<TerminalParam> gPendingTerminals;
 RecursiveLock gPendingLock;
 QueryTool* gQueryTool = nullptr;
 
@@ -20,7 +20,7 @@ constexpr int kSearchButtonPauseMs = 1500;
 constexpr int kConflictQuietMs = 500;
 // How long one turn of takeOverReplies may spend on records before it
 // hands the new rows to the table; the table's one sort comes on top.
-constexpr qint64 kReplyTurnMs = 12;
+constexpr qint64 kReplyTurnMs = 6;
 
 }  // namespace
 
@@ -66,27 +66,44 @@ void QueryTool::get_terminal_slot()
 {
     // The lock guards the queue only: the worker thread goes on receiving
     // while the table is being filled.
+    QVector<TerminalParam> arrived;
     gPendingLock.lock();
-    replyBacklog.append(gPendingTerminals);
-    gPendingTerminals.clear();
+    arrived.swap(gPendingTerminals);
     gPendingLock.unlock();
-    takeOverReplies();
+
+    if (backlogStart == replyBacklog.size()) {
+        replyBacklog.swap(arrived);
+        backlogStart = 0;
+    } else {
+        replyBacklog += arrived;
+    }
+    // With a turn queued, or right after a long one, these wait for the
+    // timer: the event loop gets a pass between two long turns, so that its
+    // timers and painting keep up during a large search.
+    const bool justBusy = lastTurnMs >= kReplyTurnMs / 2 && sinceLastTurn.elapsed() < kReplyTurnMs;
+    if (backlogTimer->isActive() || justBusy)
+        backlogTimer->start();
+    else
+        takeOverReplies();
 }
 
 void QueryTool::takeOverReplies()
 {
     QElapsedTimer turn;
     turn.start();
-    int taken = 0;
-    while (taken < replyBacklog.size() && (taken % 64 != 0 || turn.elapsed() < kReplyTurnMs)) {
-        const TerminalParam& record = replyBacklog.at(taken++);
+    int next = backlogStart;
+    while (next < replyBacklog.size()) {
+        // The clock is read once every 64 records.
+        if ((next - backlogStart) % 64 == 0 && turn.elapsed() >= kReplyTurnMs)
+            break;
+        const TerminalParam& record = replyBacklog.at(next++);
         const int known = knownTerminals.size();
         knownTerminals.insert(terminalIdentityKey(record));
         if (knownTerminals.size() != known)
             terminalList.append(record);
         rows->put(record);
     }
-    replyBacklog.erase(replyBacklog.begin(), replyBacklog.begin() + taken);
+    backlogStart = next;
     rows->place();
 
     ui->result_label->setText(tr("找到%1个设备").arg(terminalList.size(), 0, 10, QChar(' ')));
@@ -94,17 +111,16 @@ void QueryTool::takeOverReplies()
     conflictTimer->stop();
     conflictTimer->start(kConflictQuietMs);
 
-    if (!replyBacklog.isEmpty() && !backlogTurnQueued) {
-        backlogTurnQueued = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                backlogTurnQueued = false;
-                if (!replyBacklog.isEmpty())
-                    takeOverReplies();
-            },
-            Qt::QueuedConnection);
+    // The rest waits for a timer, so that the window's other timers and
+    // events get their turn in between.
+    if (backlogStart < replyBacklog.size()) {
+        backlogTimer->start();
+    } else {
+        replyBacklog.clear();
+        backlogStart = 0;
     }
+    lastTurnMs = turn.elapsed();
+    sinceLastTurn.start();
 }
 
 TerminalListItem* QueryTool::findTerminalItem(const TerminalParam* record)
