@@ -6,29 +6,33 @@
 
 #include "net/EndpointSettings.h"
 #include "net/QueryThread.h"
-#include "net/TerminalParam.h"
+#include "platform/SocketLayer.h"
+#include "tests/ui/ScratchFolder.h"
+#include "tests/ui/TestRecords.h"
 #include "tools/terminal-sim/TerminalSimulator.h"
 #include "ui/main/QueryTool.h"
 
-#include <cstdio>
+#include <QString>
+
 #include <memory>
 #include <vector>
+
+// What a test object that opens sockets holds for its whole run: the socket
+// layer, started, in a scratch working folder.
+struct LoopbackEnvironment : ScratchFolder {
+    LoopbackEnvironment() { SocketLayerStartup(); }
+    ~LoopbackEnvironment() { SocketLayerShutdown(); }
+};
 
 // A terminal of the test fleets: number n answers from 127.1.0.n.
 inline TerminalParam testTerminal(int n, const char* type, const char* name)
 {
-    TerminalParam t;
-    t.ID = n;
-    std::snprintf(t.Type, sizeof t.Type, "%s", type);
-    std::snprintf(t.Name, sizeof t.Name, "%s", name);
-    std::snprintf(t.Mode, sizeof t.Mode, "Normal");
-    std::snprintf(t.Ver, sizeof t.Ver, "V2.%d", n);
-    std::snprintf(t.MAC, sizeof t.MAC, "00-12-37-00-00-%02X", n);
-    std::snprintf(t.IP, sizeof t.IP, "127.1.0.%d", n);
-    std::snprintf(t.Mask, sizeof t.Mask, "255.0.0.0");
-    std::snprintf(t.Server, sizeof t.Server, "127.0.0.1");
-    t.ServerPort = 7900;
-    return t;
+    const QString fields = QString("ID=%1; Ver=V2.%1; IP=127.1.0.%1; MAC=00-12-37-00-00-%2; Type=%3; Name=%4; "
+                                   "Mode=Normal; Mask=255.0.0.0; Server=127.0.0.1; ServerPort=7900")
+                               .arg(n)
+                               .arg(QString::number(n, 16).toUpper(), 2, QChar('0'))
+                               .arg(type, name);
+    return record(fields.toUtf8());
 }
 
 // Engine settings that reach the simulator on `port` and nothing else.
@@ -40,6 +44,12 @@ inline EndpointSettings loopbackSettings(uint16_t port)
     settings.broadcastAddress = 0x7FFFFFFFu;  // 127.255.255.255
     settings.replyTimeoutSeconds = 1;
     return settings;
+}
+
+// The label's text after a search that found `count` terminals.
+inline QString foundText(int count)
+{
+    return QString::fromUtf8("找到%1个设备").arg(count);
 }
 
 struct DiscoveryRig {
@@ -65,8 +75,7 @@ struct DiscoveryRig {
     // Sends terminal `index`'s current record as an unsolicited reply.
     bool sendReply(int index)
     {
-        return sim->sendFrom(index, sim->replyText(index, 1), 0x7F000001u,
-                             thread->engine()->LocalPort());
+        return sim->sendFrom(index, sim->replyText(index, 1), 0x7F000001u, thread->engine()->LocalPort());
     }
 
     ~DiscoveryRig()

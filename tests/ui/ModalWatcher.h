@@ -10,15 +10,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QInputDialog>
-#include <QList>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
-#include <QString>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 
@@ -27,7 +23,7 @@ public:
     struct Seen {
         QString className;
         QString title;
-        QString text;
+        QString text;  // a message box's
     };
 
     // The handler gets each new modal widget first; returning true means it
@@ -42,10 +38,8 @@ public:
     }
 
     void setHandler(Handler h) { handler = std::move(h); }
-
     const QList<Seen>& seen() const { return seenList; }
     int count() const { return seenList.size(); }
-    void clear() { seenList.clear(); }
 
     // Runs the event loop until `n` modal widgets have been seen in all, or
     // the time is up; returns whether they were.
@@ -70,34 +64,22 @@ private:
             return;
         lastHandled = modal;
 
-        Seen entry;
-        entry.className = QString::fromLatin1(modal->metaObject()->className());
-        entry.title = modal->windowTitle();
-        if (auto* box = qobject_cast<QMessageBox*>(modal))
-            entry.text = box->text();
-        else if (auto* input = qobject_cast<QInputDialog*>(modal))
-            entry.text = input->labelText();
-        seenList.append(entry);
-
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        seenList.append({QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(),
+                         box != nullptr ? box->text() : QString()});
         if (handler && handler(modal))
             return;
-        close(modal);
-    }
-
-    static void close(QWidget* modal)
-    {
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            QAbstractButton* button = box->escapeButton();
+        QAbstractButton* button = nullptr;
+        if (box != nullptr) {
+            button = box->escapeButton();
             if (button == nullptr)
                 button = box->defaultButton();
             if (button == nullptr && !box->buttons().isEmpty())
                 button = box->buttons().first();
-            if (button != nullptr) {
-                button->click();
-                return;
-            }
         }
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
+        if (button != nullptr)
+            button->click();
+        else if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else
             modal->close();

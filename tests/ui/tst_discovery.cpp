@@ -2,19 +2,14 @@
 // reply queue and table, and the simulated fleet over loopback UDP.
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
-#include "platform/SocketLayer.h"
+#include "tests/ui/WidgetScript.h"
 #include "ui/main/TerminalListItem.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <cstdio>
 
 Q_DECLARE_METATYPE(TerminalParam)
 
@@ -24,27 +19,27 @@ constexpr int kWaitMs = 10000;
 
 QTableWidget* tableOf(QueryTool& window)
 {
-    return window.findChild<QTableWidget*>("terminalsWidget");
+    return child<QTableWidget>(&window, "terminalsWidget");
 }
 
 QString labelOf(QueryTool& window)
 {
-    return window.findChild<QLabel*>("result_label")->text();
+    return child<QLabel>(&window, "result_label")->text();
 }
 
-QString found(int count)
-{
-    return QString("找到%1个设备").arg(count);
-}
-
-// Row whose MAC and IP cells show the record's, or -1.
-int rowOf(QTableWidget* table, const TerminalParam& t)
+// The six cells of the row whose IP and MAC cells show the record's, "|"
+// between them, or "" without such a row.
+QString rowText(QTableWidget* table, const TerminalParam& t)
 {
     for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->item(row, 5)->text() == t.MAC && table->item(row, 4)->text() == t.IP)
-            return row;
+        if (table->item(row, 5)->text() != t.MAC || table->item(row, 4)->text() != t.IP)
+            continue;
+        QStringList cells;
+        for (int column = 0; column < 6; ++column)
+            cells << table->item(row, column)->text();
+        return cells.join('|');
     }
-    return -1;
+    return QString();
 }
 
 }  // namespace
@@ -53,48 +48,33 @@ class TestDiscovery : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(workDir.isValid());
-        QVERIFY(QDir::setCurrent(workDir.path()));
-        QVERIFY(SocketLayerStartup());
-    }
-
-    void cleanupTestCase() { SocketLayerShutdown(); }
-
     void tableFillsFromSearch()
     {
         std::vector<TerminalParam> fleet = {
             testTerminal(1, "NA-100", "Hall"),
             testTerminal(2, "MS-10", "--"),
-            testTerminal(3, "HS-1", ""),
-            testTerminal(4, "NA-200", "Gate"),
+            record("Mode=Upgrade", testTerminal(3, "HS-1", "")),
+            record("ID=-1", testTerminal(4, "NA-200", "Gate")),
         };
-        fleet[3].ID = -1;
-        std::snprintf(fleet[2].Mode, sizeof fleet[2].Mode, "Upgrade");
-
         DiscoveryRig rig;
         QVERIFY(rig.start(fleet));
         QueryTool& window = *rig.window;
         QTableWidget* table = tableOf(window);
-
-        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), found(4), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), foundText(4), kWaitMs);
         QCOMPARE(table->rowCount(), 4);
 
-        const QStringList column0 = {"Hall", "MS-10", "HS-1", "Gate"};
-        const QStringList column1 = {"1", "2", "3", "4294967295"};
-        for (int i = 0; i < 4; ++i) {
-            const TerminalParam& t = fleet[i];
-            const int row = rowOf(table, t);
-            QVERIFY2(row >= 0, t.MAC);
+        const QStringList rows = {
+            "Hall|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01",
+            "MS-10|2|Normal|V2.2|127.1.0.2|00-12-37-00-00-02",
+            "HS-1|3|Upgrade|V2.3|127.1.0.3|00-12-37-00-00-03",
+            "Gate|4294967295|Normal|V2.4|127.1.0.4|00-12-37-00-00-04",
+        };
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(rowText(table, fleet[i]), rows[i]);
+        for (int row = 0; row < 4; ++row) {
             auto* item = dynamic_cast<TerminalListItem*>(table->item(row, 0));
             QVERIFY(item != nullptr);
-            QCOMPARE(QString(item->param.MAC), QString(t.MAC));
-            QCOMPARE(item->param.ServerPort, t.ServerPort);
-            QCOMPARE(item->text(), column0[i]);
-            QCOMPARE(table->item(row, 1)->text(), column1[i]);
-            QCOMPARE(table->item(row, 2)->text(), QString(t.Mode));
-            QCOMPARE(table->item(row, 3)->text(), QString(t.Ver));
+            QCOMPARE(QString(item->param.MAC), table->item(row, 5)->text());
             QCOMPARE(table->item(row, 5)->textAlignment(), 0x84);
         }
         // Sorted by column 0, descending, until the user picks another order.
@@ -106,37 +86,22 @@ private slots:
 
     void repliesDuringOneSearch_data()
     {
-        QTest::addColumn<TerminalParam>("again");  // terminal 0's second reply
-        QTest::addColumn<int>("count");            // label count
+        QTest::addColumn<TerminalParam>("again");  // terminal 1's second reply
+        QTest::addColumn<int>("count");            // label count, the marker left out
         QTest::addColumn<int>("rows");
-        QTest::addColumn<QString>("column0");      // of terminal 0's first row
-        QTest::addColumn<QString>("column2");
+        QTest::addColumn<QString>("row");          // terminal 1's first row
 
         const TerminalParam first = testTerminal(1, "NA-100", "Hall");
-
-        QTest::newRow("same reply") << first << 1 << 1 << "Hall" << "Normal";
-
-        TerminalParam renamed = first;
-        std::snprintf(renamed.Name, sizeof renamed.Name, "Lobby");
-        std::snprintf(renamed.Mode, sizeof renamed.Mode, "Upgrade");
-        QTest::newRow("new name, only column 0 follows") << renamed << 1 << 1 << "Lobby" << "Normal";
-
-        TerminalParam dashes = first;
-        std::snprintf(dashes.Name, sizeof dashes.Name, "--");
-        QTest::newRow("name --") << dashes << 1 << 1 << "NA-100" << "Normal";
-
-        TerminalParam moved = first;
-        std::snprintf(moved.IP, sizeof moved.IP, "127.1.0.77");
-        QTest::newRow("other IP") << moved << 2 << 2 << "Hall" << "Normal";
-
-        TerminalParam otherPort = first;
-        otherPort.ServerPort = 7901;
-        QTest::newRow("server port only") << otherPort << 2 << 1 << "Hall" << "Normal";
-
-        TerminalParam noType = first;
-        noType.Type[0] = '\0';
-        std::snprintf(noType.MAC, sizeof noType.MAC, "00-12-37-00-00-99");
-        QTest::newRow("empty type") << noType << 2 << 1 << "Hall" << "Normal";
+        const QString shown = "Hall|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01";
+        QTest::newRow("same reply") << first << 1 << 1 << shown;
+        QTest::newRow("new name, only column 0 follows")
+            << record("Name=Lobby; Mode=Upgrade; Ver=V9", first) << 1 << 1
+            << "Lobby|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01";
+        QTest::newRow("name --") << record("Name=--", first) << 1 << 1
+                                 << "NA-100|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01";
+        QTest::newRow("other IP") << record("IP=127.1.0.77", first) << 2 << 2 << shown;
+        QTest::newRow("server port only") << record("ServerPort=7901", first) << 2 << 1 << shown;
+        QTest::newRow("empty type") << record("Type=; MAC=00-12-37-00-00-99", first) << 2 << 1 << shown;
     }
 
     void repliesDuringOneSearch()
@@ -144,29 +109,25 @@ private slots:
         QFETCH(TerminalParam, again);
         QFETCH(int, count);
         QFETCH(int, rows);
-        QFETCH(QString, column0);
-        QFETCH(QString, column2);
+        QFETCH(QString, row);
 
-        // Terminal 1 (the marker) keeps quiet during the search; its reply,
+        // Terminal 9 (the marker) keeps quiet during the search; its reply,
         // sent last, shows that everything before it has been taken over.
         const TerminalParam first = testTerminal(1, "NA-100", "Hall");
         DiscoveryRig rig;
         QVERIFY(rig.start({first, testTerminal(9, "MS-10", "Marker")}, {1}));
         QueryTool& window = *rig.window;
         QTableWidget* table = tableOf(window);
-        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), found(1), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), foundText(1), kWaitMs);
 
         QVERIFY(rig.sim->setTerminal(0, again));
         QVERIFY(rig.sendReply(0));
         QVERIFY(rig.sendReply(1));
         QTRY_VERIFY_WITH_TIMEOUT(!table->findItems("Marker", Qt::MatchExactly).isEmpty(), kWaitMs);
 
-        QCOMPARE(labelOf(window), found(count + 1));
+        QCOMPARE(labelOf(window), foundText(count + 1));
         QCOMPARE(table->rowCount(), rows + 1);
-        const int row = rowOf(table, first);
-        QVERIFY(row >= 0);
-        QCOMPARE(table->item(row, 0)->text(), column0);
-        QCOMPARE(table->item(row, 2)->text(), column2);
+        QCOMPARE(rowText(table, first), row);
     }
 
     void searchButtonPausesAfterSearch()
@@ -176,64 +137,71 @@ private slots:
         sinceSearch.start();
         QVERIFY(rig.start({testTerminal(1, "NA-100", "Hall")}));
         QueryTool& window = *rig.window;
-        auto* query = window.findChild<QPushButton*>("query_btn");
+        auto* query = child<QPushButton>(&window, "query_btn");
+        const QByteArray waiting
+            = "query_btn.enabled=0; set_btn.enabled=0; enter_updata_btn.enabled=0; reset_terminal_btn.enabled=0";
 
         QVERIFY(rig.sim->waitForRequests(1, kWaitMs));
         rig.sim->clearRequests();
-        QVERIFY(!query->isEnabled());
-        for (const char* name : {"set_btn", "enter_updata_btn", "reset_terminal_btn"})
-            QVERIFY2(!window.findChild<QPushButton*>(name)->isEnabled(), name);
+        QCOMPARE(shows(&window, waiting), waiting);
 
         QTest::mouseClick(query, Qt::LeftButton);  // refused while disabled
         QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
         QVERIFY(sinceSearch.elapsed() >= 1450);
         QCOMPARE(rig.sim->requests().size(), size_t(0));
-        QVERIFY(!window.findChild<QPushButton*>("set_btn")->isEnabled());
+        QVERIFY(!child(&window, "set_btn")->isEnabled());
 
         QTest::mouseClick(query, Qt::LeftButton);
         QVERIFY(rig.sim->waitForRequests(1, kWaitMs));
         QVERIFY(rig.sim->requests().front().bytes.rfind("GET DBP/1.0\r\n", 0) == 0);
-        QVERIFY(!query->isEnabled());
+        QCOMPARE(shows(&window, waiting), waiting);
     }
 
-    void searchWithoutRepliesKeepsCount()
+    // A new search empties the table; terminals that keep quiet are gone,
+    // and without any reply the label keeps the previous count.
+    void newSearchStartsOver_data()
     {
+        QTest::addColumn<int>("fleet");
+        QTest::addColumn<int>("silent");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("count");
+
+        QTest::newRow("one of two quiet") << 2 << 1 << 1 << 1;
+        QTest::newRow("all quiet") << 3 << 3 << 0 << 3;
+    }
+
+    void newSearchStartsOver()
+    {
+        QFETCH(int, fleet);
+        QFETCH(int, silent);
+        QFETCH(int, rows);
+        QFETCH(int, count);
+
+        std::vector<TerminalParam> terminals;
+        for (int n = 1; n <= fleet; ++n)
+            terminals.push_back(testTerminal(n, "NA-100", "T"));
         DiscoveryRig rig;
-        QVERIFY(rig.start({testTerminal(1, "NA-100", "A"), testTerminal(2, "NA-100", "B"),
-                           testTerminal(3, "NA-100", "C")}));
+        QVERIFY(rig.start(terminals));
         QueryTool& window = *rig.window;
-        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), found(3), kWaitMs);
-        for (int i = 0; i < 3; ++i)
+        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), foundText(fleet), kWaitMs);
+        for (int i = fleet - silent; i < fleet; ++i)
             rig.sim->setBehaviour(i, SimBehaviour::Silent);
 
-        auto* query = window.findChild<QPushButton*>("query_btn");
+        auto* query = child<QPushButton>(&window, "query_btn");
         QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
         rig.sim->clearRequests();
         QTest::mouseClick(query, Qt::LeftButton);
         QCOMPARE(tableOf(window)->rowCount(), 0);
         QVERIFY(rig.sim->waitForRequests(1, kWaitMs));
-        QTest::qWait(500);
-        QCOMPARE(tableOf(window)->rowCount(), 0);
-        QCOMPARE(labelOf(window), found(3));
-    }
-
-    void newSearchStartsOver()
-    {
-        DiscoveryRig rig;
-        QVERIFY(rig.start({testTerminal(1, "NA-100", "A"), testTerminal(2, "NA-100", "B")}));
-        QueryTool& window = *rig.window;
-        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), found(2), kWaitMs);
-
-        rig.sim->setBehaviour(1, SimBehaviour::Silent);
-        auto* query = window.findChild<QPushButton*>("query_btn");
-        QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
-        QTest::mouseClick(query, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(tableOf(window)->rowCount(), 1, kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(labelOf(window), found(1), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(tableOf(window)->rowCount(), rows, kWaitMs);
+        if (rows == 0)
+            QTest::qWait(500);  // time for replies that must not come
+        QCOMPARE(tableOf(window)->rowCount(), rows);
+        QCOMPARE(labelOf(window), foundText(count));
     }
 
 private:
-    QTemporaryDir workDir;
+    LoopbackEnvironment environment;
     ModalWatcher modals;  // the conflict report of cases that share a MAC
 };
 

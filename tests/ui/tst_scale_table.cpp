@@ -3,18 +3,17 @@
 // replaces (linear scans, one row inserted at the top and the table sorted
 // per reply), on random reply streams with repeats, renames, ServerPort-only
 // differences, replies without a model code and header clicks in between.
-#include "ModalWatcher.h"
-
+#include "tests/ui/ModalWatcher.h"
+#include "tests/ui/ReferenceConflicts.h"
+#include "tests/ui/ScratchFolder.h"
 #include "ui/conflict/ConflictRules.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/QueryTool.h"
 #include "ui/main/TerminalListItem.h"
-#include "ui/main/TerminalRows.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -84,43 +83,9 @@ public:
     QString label;
 };
 
-// The pairwise conflict scan as first written.
-QList<TerminalParam> pairwiseConflicts(const QList<TerminalParam>& records,
-                                       bool (*predicate)(const TerminalParam&, const TerminalParam&))
-{
-    QList<TerminalParam> result;
-    QList<TerminalParam> working = records;
-    for (int i = 0; i < working.size(); ++i) {
-        const TerminalParam current = working.at(i);
-        bool matched = false;
-        for (int j = i + 1; j < working.size();) {
-            if (predicate(working.at(j), current)) {
-                matched = true;
-                result.append(working.at(j));
-                working.removeAt(j);
-            } else {
-                ++j;
-            }
-        }
-        if (matched)
-            result.append(current);
-    }
-    return result;
-}
-
 bool everyPair(const TerminalParam&, const TerminalParam&)
 {
     return true;
-}
-
-// Every reply carries its number in the stream in CSeq, so a row or a list
-// entry shows which reply it holds.
-QList<int> numbers(const QList<TerminalParam>& records)
-{
-    QList<int> result;
-    for (const TerminalParam& r : records)
-        result << r.CSeq;
-    return result;
 }
 
 // What the user can see of a table (and which reply each row holds), top
@@ -222,174 +187,96 @@ private:
     uint16_t sequence = 0;
 };
 
-// A click on a column header: another sort column or order.
-void clickHeader(ReplyStream& stream, QTableWidget* a, QTableWidget* b)
-{
-    const int column = stream.pick(6);
-    const Qt::SortOrder order = stream.pick(2) ? Qt::AscendingOrder : Qt::DescendingOrder;
-    a->horizontalHeader()->setSortIndicator(column, order);
-    b->horizontalHeader()->setSortIndicator(column, order);
-}
-
-void sameSortState(QTableWidget* from, QTableWidget* to)
-{
-    to->horizontalHeader()->setSortIndicator(from->horizontalHeader()->sortIndicatorSection(),
-                                             from->horizontalHeader()->sortIndicatorOrder());
-}
-
 }  // namespace
 
 class ScaleTableTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
+    void window_data()
     {
-        QVERIFY(workDir.isValid());
-        QVERIFY(QDir::setCurrent(workDir.path()));
+        QTest::addColumn<uint>("seed");
+        QTest::addColumn<int>("pool");
+        QTest::addColumn<int>("batch");
+
+        QTest::newRow("small pool") << 11u << 15 << 40;
+        QTest::newRow("larger pool") << 12u << 120 << 150;
+        // Batches this long are taken over in several turns of the event loop.
+        QTest::newRow("long batches") << 13u << 200 << 4000;
     }
 
-    void batchedRows_data();
-    void batchedRows();
-    void window_data();
-    void window();
+    // The window fed by a worker thread matches the reference after every
+    // step: table, label, terminal list, conflict lists and row lookup.
+    // Header clicks, single updates and new searches come in between.
+    void window()
+    {
+        QFETCH(uint, seed);
+        QFETCH(int, pool);
+        QFETCH(int, batch);
+
+        ModalWatcher watcher;  // conflict reports are closed as they come
+        QueryTool window(nullptr);
+        auto* table = window.findChild<QTableWidget*>("terminalsWidget");
+        auto* label = window.findChild<QLabel*>("result_label");
+        QTableWidget reference(0, 6);
+        ReferenceDiscovery plain(&reference);
+        plain.label = label->text();
+        ReplyStream stream(seed, pool);
+        QHeaderView* header = table->horizontalHeader();
+        reference.horizontalHeader()->setSortIndicator(header->sortIndicatorSection(), header->sortIndicatorOrder());
+
+        for (int step = 0; step < 30; ++step) {
+            switch (stream.pick(8)) {
+            case 0: {
+                const int column = stream.pick(6);
+                const Qt::SortOrder order = stream.pick(2) ? Qt::AscendingOrder : Qt::DescendingOrder;
+                header->setSortIndicator(column, order);
+                reference.horizontalHeader()->setSortIndicator(column, order);
+                break;
+            }
+            case 1: {
+                const TerminalParam record = stream.next();
+                window.addOrUpdateTerminal(record);
+                plain.put(record);
+                break;
+            }
+            case 2:
+                window.query_terminal();
+                plain.newSearch();
+                break;
+            default: {
+                QList<TerminalParam> replies;
+                for (int n = 1 + stream.pick(batch); n > 0; --n)
+                    replies << stream.next();
+                const TerminalParam last = stream.marker();
+                replies << last;
+                std::thread worker([&replies] {
+                    for (TerminalParam record : replies)
+                        onTerminalReply(&record);
+                });
+                worker.join();
+                plain.take(replies);
+                QTRY_VERIFY_WITH_TIMEOUT(window.findTerminalItem(&last) != nullptr, 60000);
+                break;
+            }
+            }
+            QCOMPARE(snapshot(table), snapshot(&reference));
+            QCOMPARE(label->text(), plain.label);
+            for (auto predicate : {everyPair, isIpConflict, isMacConflict})
+                QCOMPARE(places(window.collectConflicts(predicate)), places(pairwiseConflicts(plain.terminalList, predicate)));
+            for (int probe = 0; probe < 5; ++probe) {
+                const TerminalParam record = stream.next();
+                const TerminalListItem* found = window.findTerminalItem(&record);
+                const TerminalListItem* expected = plain.find(record);
+                QCOMPARE(found != nullptr ? int(found->param.CSeq) : -1,
+                         expected != nullptr ? int(expected->param.CSeq) : -1);
+            }
+        }
+    }
 
 private:
-    QTemporaryDir workDir;
+    ScratchFolder folder;
 };
-
-void ScaleTableTest::batchedRows_data()
-{
-    QTest::addColumn<uint>("seed");
-    QTest::addColumn<int>("pool");
-    QTest::addColumn<int>("batch");
-
-    QTest::newRow("small pool, short batches") << 1u << 12 << 6;
-    QTest::newRow("small pool, long batches") << 2u << 25 << 120;
-    QTest::newRow("larger pool") << 3u << 150 << 200;
-    QTest::newRow("larger pool, other seed") << 4u << 150 << 200;
-}
-
-// Rows gathered and placed in batches end up exactly as rows put in one by
-// one, wherever the batches end and whichever column the table sorts by.
-void ScaleTableTest::batchedRows()
-{
-    QFETCH(uint, seed);
-    QFETCH(int, pool);
-    QFETCH(int, batch);
-
-    QTableWidget mine(0, 6);
-    QTableWidget reference(0, 6);
-    TerminalRows rows(&mine);
-    ReferenceDiscovery plain(&reference);
-    ReplyStream stream(seed, pool);
-
-    for (int step = 0; step < 40; ++step) {
-        switch (stream.pick(10)) {
-        case 0:
-            clickHeader(stream, &mine, &reference);
-            break;
-        case 1:
-            mine.setRowCount(0);
-            rows.clear();
-            reference.setRowCount(0);
-            break;
-        default:
-            for (int n = 1 + stream.pick(batch); n > 0; --n) {
-                const TerminalParam record = stream.next();
-                rows.put(record);
-                plain.put(record);
-                if (stream.pick(16) == 0) {
-                    rows.place();
-                    QCOMPARE(snapshot(&mine), snapshot(&reference));
-                }
-            }
-            rows.place();
-            break;
-        }
-        QCOMPARE(snapshot(&mine), snapshot(&reference));
-
-        for (int probe = 0; probe < 10; ++probe) {
-            const TerminalParam record = stream.next();
-            TerminalListItem* found = rows.find(record);
-            TerminalListItem* expected = plain.find(record);
-            QCOMPARE(found != nullptr, expected != nullptr);
-            if (found != nullptr)
-                QCOMPARE(found->param.CSeq, expected->param.CSeq);
-        }
-    }
-}
-
-void ScaleTableTest::window_data()
-{
-    QTest::addColumn<uint>("seed");
-    QTest::addColumn<int>("pool");
-    QTest::addColumn<int>("batch");
-
-    QTest::newRow("small pool") << 11u << 15 << 40;
-    QTest::newRow("larger pool") << 12u << 120 << 150;
-    // Batches this long are taken over in several turns of the event loop.
-    QTest::newRow("long batches") << 13u << 200 << 4000;
-}
-
-// The window fed by a worker thread matches the reference after every batch:
-// table, label, terminal list, conflict lists and row lookup.
-void ScaleTableTest::window()
-{
-    QFETCH(uint, seed);
-    QFETCH(int, pool);
-    QFETCH(int, batch);
-
-    ModalWatcher watcher;  // conflict reports are closed as they come
-    QueryTool window(nullptr);
-    auto* table = window.findChild<QTableWidget*>("terminalsWidget");
-    auto* label = window.findChild<QLabel*>("result_label");
-    QTableWidget reference(0, 6);
-    sameSortState(table, &reference);
-    ReferenceDiscovery plain(&reference);
-    plain.label = label->text();
-    ReplyStream stream(seed, pool);
-
-    for (int step = 0; step < 30; ++step) {
-        switch (stream.pick(8)) {
-        case 0:
-            clickHeader(stream, table, &reference);
-            break;
-        case 1: {
-            const TerminalParam record = stream.next();
-            window.addOrUpdateTerminal(record);
-            plain.put(record);
-            break;
-        }
-        case 2:
-            window.query_terminal();
-            plain.newSearch();
-            break;
-        default: {
-            QList<TerminalParam> replies;
-            for (int n = 1 + stream.pick(batch); n > 0; --n)
-                replies << stream.next();
-            const TerminalParam last = stream.marker();
-            replies << last;
-            std::thread worker([&replies] {
-                for (TerminalParam record : replies)
-                    onTerminalReply(&record);
-            });
-            worker.join();
-            plain.take(replies);
-            QTRY_VERIFY_WITH_TIMEOUT(window.findTerminalItem(&last) != nullptr, 60000);
-            break;
-        }
-        }
-        QCOMPARE(snapshot(table), snapshot(&reference));
-        QCOMPARE(label->text(), plain.label);
-        QCOMPARE(numbers(window.collectConflicts(everyPair)), numbers(pairwiseConflicts(plain.terminalList, everyPair)));
-        QCOMPARE(numbers(window.collectConflicts(isIpConflict)),
-                 numbers(pairwiseConflicts(plain.terminalList, isIpConflict)));
-        QCOMPARE(numbers(window.collectConflicts(isMacConflict)),
-                 numbers(pairwiseConflicts(plain.terminalList, isMacConflict)));
-    }
-}
 
 QTEST_MAIN(ScaleTableTest)
 #include "tst_scale_table.moc"
