@@ -19,9 +19,9 @@
 namespace {
 
 // "IP|MAC|ID|ServerPort", the four fields the conflict check looks at.
-TerminalParam term(const QString& spec, const char* name = "")
+TerminalParam term(const QString& fields, const char* name = "")
 {
-    const QStringList parts = spec.split('|');
+    const QStringList parts = fields.split('|');
     return record(QString("IP=%1; MAC=%2; ID=%3; ServerPort=%4; Name=%5; Type=IPA-10; Mode=Normal; Ver=1.0.4")
                       .arg(parts.value(0), parts.value(1), parts.value(2, "1"), parts.value(3, "8000"), name)
                       .toUtf8());
@@ -100,8 +100,8 @@ void ConflictsTest::grouping()
     QFETCH(QList<int>, macOrder);
 
     QList<TerminalParam> inputs;  // each with its place in CSeq
-    for (const QString& spec : terminals)
-        inputs << record("CSeq=" + QByteArray::number(inputs.size()), term(spec));
+    for (const QString& fields : terminals)
+        inputs << record("CSeq=" + QByteArray::number(inputs.size()), term(fields));
     QueryTool window(nullptr);
     for (TerminalParam record : inputs)
         onTerminalReply(&record);
