@@ -6,28 +6,22 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-LoopbackSocket::LoopbackSocket()
+LoopbackSocket::LoopbackSocket() : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
 {
-    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(kLocalhost);
     socklen_t length = sizeof local;
-    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-        || getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0)
-        return;
-    port_ = ntohs(local.sin_port);
     const int on = 1;
-    const int size = 64 * 1024 * 1024;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&local), length) == 0
+        && getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+        port_ = ntohs(local.sin_port);
     setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    if (setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
-        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
 LoopbackSocket::~LoopbackSocket()
 {
-    if (fd_ >= 0)
-        close(fd_);
+    close(fd_);
 }
 
 bool LoopbackSocket::send(const std::string& bytes, uint32_t to, uint16_t toPort)

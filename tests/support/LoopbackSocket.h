@@ -18,7 +18,7 @@ struct Datagram {
 
 class LoopbackSocket {
 public:
-    LoopbackSocket();  // a free port, broadcasts allowed, room for 10 000 replies
+    LoopbackSocket();  // a free port, broadcasts allowed
     ~LoopbackSocket();
     LoopbackSocket(const LoopbackSocket&) = delete;
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;
