@@ -1,0 +1,348 @@
+// The engine and its worker thread over real UDP: on loopback against the
+// terminal simulator (127.255.255.255 stands in for the broadcast address)
+// and against a plain socket playing a terminal that answers as the test
+// says; and once with every default between two network namespaces. Needs
+// root: namespaces, and a receive buffer forced past the system's cap. The
+// reply callback runs on the worker thread, everything else on the test thread.
+#include "LoopbackSocket.h"
+#include "net/QueryThread.h"
+#include "platform/SocketLayer.h"
+#include "tools/terminal-sim/TerminalSimulator.h"
+
+#include <QtTest>
+
+#include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <mutex>
+#include <sched.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t kUnroutable = 0x0A4D0009u;  // 10.77.0.9: no route in a private network
+
+std::mutex repliesMutex;
+QList<int> received;  // the CSeq of every record handed to the reply callback, in order
+
+void collect(TerminalParam* record)
+{
+    std::lock_guard<std::mutex> guard(repliesMutex);
+    received << record->CSeq;
+}
+
+QList<int> replyCSeqs()
+{
+    std::lock_guard<std::mutex> guard(repliesMutex);
+    return received;
+}
+
+// Makes network namespaces with `ip` (`names`, then `steps`) and hands them
+// out as handles only: their names are dropped at once, so that they live as
+// long as the handles and what runs in them. Handles are -1 when a step failed.
+std::vector<int> makeNamespaces(const QStringList& names, const QList<QStringList>& steps)
+{
+    bool made = true;
+    for (const QString& name : names)
+        made = made && QProcess::execute("ip", {"netns", "add", name}) == 0;
+    for (const QStringList& step : steps)
+        made = made && QProcess::execute("ip", step) == 0;
+    std::vector<int> handles;
+    for (const QString& name : names) {
+        handles.push_back(made ? open(qPrintable("/run/netns/" + name), O_RDONLY | O_CLOEXEC) : -1);
+        QProcess::execute("ip", {"netns", "del", name});
+    }
+    return handles;
+}
+
+// While it lives, the test thread (and each socket and thread it makes) is in
+// the network namespace of `handle`, which it closes.
+struct InNamespace {
+    const int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const bool entered;
+
+    explicit InNamespace(int handle) : entered(home >= 0 && setns(handle, CLONE_NEWNET) == 0) { close(handle); }
+    ~InNamespace()
+    {
+        setns(home, CLONE_NEWNET);
+        close(home);
+    }
+};
+
+SimConfig fleetOf(int size)
+{
+    SimConfig config;
+    config.fleetSize = size;
+    return config;
+}
+
+// The engine pointed at a simulated fleet, or with fleet size 0 at a plain
+// socket on 127.0.0.1 playing the one terminal; the test starts the loop.
+// EndpointSettings{localPort (0: any free one), terminalPort, broadcastAddress,
+// replyTimeoutSeconds}, here and below.
+struct Rig {
+    TerminalSimulator sim;
+    const bool simStarted = sim.start();
+    LoopbackSocket terminal;
+    QueryThread thread;  // destroyed first: ends the loop
+    NxNetControl* const engine = thread.engine();
+
+    explicit Rig(int fleetSize, int timeoutSeconds = 1)
+        : sim(fleetOf(std::max(fleetSize, 1)))
+        , thread(EndpointSettings{0, fleetSize > 0 ? sim.port() : terminal.port(), kLoopbackBroadcast, timeoutSeconds})
+    {
+        engine->replyCallback = collect;
+    }
+    // The CSeq of the next request to arrive, -1 when none does.
+    int nextRequest()
+    {
+        const std::vector<Datagram> got = terminal.collect(1, 5000);
+        return got.size() == 1 ? std::stoi("0" + headerValue(got[0].bytes, "CSeq")) : -1;
+    }
+    void answer(const QByteArray& status, int cseq, const QByteArray& name)
+    {
+        const QByteArray text = "DBP/1.0 " + status + "\r\nCSeq: " + QByteArray::number(cseq) + "\r\nName: " + name;
+        terminal.send(text.toStdString() + "\r\n\r\n", kLocalhost, engine->LocalPort());
+    }
+};
+
+// "DBP/1.0 200 OK" with a CSeq, padded with an unknown header to `size` bytes.
+std::string replyOfSize(int cseq, size_t size)
+{
+    std::string text = "DBP/1.0 200 OK\r\nCSeq: " + std::to_string(cseq) + "\r\n";
+    return text + "X-Pad: " + std::string(size - text.size() - 9, 'x') + "\r\n";
+}
+
+}  // namespace
+
+class EngineNetworkTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(SocketLayerStartup());
+        std::lock_guard<std::mutex> guard(repliesMutex);
+        received.clear();
+    }
+    void cleanup() { SocketLayerShutdown(); }
+
+    void searchRepliesOfTenThousandTerminalsWaitInTheReceiveBuffer()
+    {
+        Rig rig(10000);
+        QVERIFY(rig.simStarted);
+        QVERIFY(rig.engine->QueryAllTerminals());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.sim.repliesSent(), uint64_t(10000), 30000);
+        rig.thread.start();  // only now is anything read
+        QTRY_COMPARE_WITH_TIMEOUT(replyCSeqs().size(), 10000, 30000);
+    }
+
+    // The result of each waiting operation on terminal 1, and where it sent.
+    void waitingOperations_data()
+    {
+        QTest::addColumn<QByteArray>("operation");
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("sentTo");  // T: the terminal's address, B: the broadcast address
+        const int normal = int(SimBehaviour::Normal);
+        for (const char* operation : {"get", "set", "volume", "tone"})
+            QTest::addRow("%s", operation) << QByteArray(operation) << normal << int(kReplyOk) << "T";
+        QTest::newRow("reboot: the terminal, then a broadcast copy") << QByteArray("reboot") << normal << int(kReplyOk) << "TB";
+        QTest::newRow("get refused") << QByteArray("get") << int(SimBehaviour::Answer400) << int(kReplyRefused) << "T";
+        QTest::newRow("get unanswered") << QByteArray("get") << int(SimBehaviour::Silent) << int(kReplyTimeout) << "T";
+        QTest::newRow("get, invalid address text") << QByteArray("get 999.1.1.1") << normal << int(kReplyOk) << "B";
+        QTest::newRow("set, IsBroadcast") << QByteArray("set all") << normal << int(kReplyOk) << "B";
+    }
+    void waitingOperations()
+    {
+        QFETCH(QByteArray, operation);
+        QFETCH(int, behaviour);
+        QFETCH(int, expected);
+        QFETCH(QString, sentTo);
+        Rig rig(4);
+        QVERIFY(rig.simStarted);
+        rig.thread.start();
+        rig.sim.setBehaviour(1, SimBehaviour(behaviour));
+        TerminalParam record = rig.sim.terminal(1);
+        record.Address = rig.sim.terminalAddress(1);
+        std::memcpy(record.OldMAC, record.MAC, sizeof record.MAC);
+        record.IsBroadcast = operation == "set all";
+        if (operation == "get 999.1.1.1")
+            qstrcpy(record.IP, "999.1.1.1");
+        const int result = operation.startsWith("get") ? rig.engine->GetTerminal(record.IP)
+                           : operation.startsWith("set") ? rig.engine->SetTerminal(&record)
+                           : operation == "reboot"       ? rig.engine->RebootTerminal(&record, 2)
+                           : operation == "volume"       ? rig.engine->SetVolume(record.IP, 50, 40)
+                                                         : rig.engine->SetToneAndVolume(record.IP, -3, 5, 60);
+        QCOMPARE(result, expected);
+        QCOMPARE(rig.engine->PendingCount(), 0);
+
+        QVERIFY(rig.sim.waitForRequests(size_t(sentTo.size()), 2000));
+        QTest::qWait(100);  // and no more arrive
+        QString destinations;
+        for (const SimRequest& request : rig.sim.requests()) {
+            const uint32_t to = request.destinationAddress;
+            destinations += to == kLoopbackBroadcast ? 'B' : to == record.Address ? 'T' : '?';
+            QCOMPARE(request.bytes, rig.sim.requests()[0].bytes);
+        }
+        QCOMPARE(destinations, sentTo);
+        // Only replies that carry 200 reach the callback.
+        const int cseq = std::stoi(headerValue(rig.sim.requests()[0].bytes, "CSeq"));
+        QTRY_COMPARE(replyCSeqs().contains(cseq), expected == kReplyOk);
+    }
+
+    void rebootResultIsItsFirstSendsOnly_data()
+    {
+        QTest::addColumn<uint>("terminal");
+        QTest::addColumn<uint>("broadcast");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("terminal unreachable, copy sent: not sent") << kUnroutable << kLocalhost << int(kNotSent);
+        QTest::newRow("copy unreachable, terminal reached: waits") << kLocalhost << kUnroutable << int(kReplyTimeout);
+    }
+    void rebootResultIsItsFirstSendsOnly()
+    {
+        QFETCH(uint, terminal);
+        QFETCH(uint, broadcast);
+        QFETCH(int, expected);
+        const QString name = "qtool-private-" + QString::number(getpid());
+        InNamespace privateNetwork(makeNamespaces({name}, {{"-n", name, "link", "set", "lo", "up"}})[0]);
+        QVERIFY(privateNetwork.entered);
+        LoopbackSocket peer;
+        NxNetControl engine(EndpointSettings{0, peer.port(), broadcast, 1});
+        QVERIFY(engine.Open(0));
+        TerminalParam record;
+        record.Address = terminal;
+        QCOMPARE(engine.RebootTerminal(&record, 2), expected);
+        QCOMPARE(peer.collect(2, 100).size(), size_t(1));
+    }
+
+    // Two datagrams with the request's CSeq, both queued before the loop reads.
+    void firstReplyDecides_data()
+    {
+        QTest::addColumn<bool>("get");
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::newRow("get: 200, then 400") << true << QByteArray("200 OK") << QByteArray("400 Bad");
+        QTest::newRow("get: 400, then 200") << true << QByteArray("400 Bad") << QByteArray("200 OK");
+        QTest::newRow("get: 200, then another record") << true << QByteArray("200 OK") << QByteArray("200 OK");
+        QTest::newRow("set: 200, then 400") << false << QByteArray("200 OK") << QByteArray("400 Bad");
+        QTest::newRow("set: 400, then 200") << false << QByteArray("400 Bad") << QByteArray("200 OK");
+    }
+    void firstReplyDecides()
+    {
+        QFETCH(bool, get);
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        Rig rig(0);
+        TerminalParam record;
+        record.Address = kLocalhost;
+        auto result = std::async(std::launch::async, [&] {
+            return get ? rig.engine->GetTerminal("127.0.0.1", &record) : rig.engine->SetTerminal(&record);
+        });
+        const int cseq = rig.nextRequest();
+        rig.answer(first, cseq, "first");
+        rig.answer(second, cseq, "second");
+        rig.thread.start();
+        QCOMPARE(result.get(), first.left(3).toInt());
+        if (get && first.startsWith("200"))
+            QCOMPARE(QByteArray(record.Name), QByteArray("first"));
+    }
+
+    void lateReplyReachesTheCallbackButCompletesNothing()
+    {
+        Rig rig(0);
+        rig.thread.start();
+        auto earlier = std::async(std::launch::async, [&] { return rig.engine->GetTerminal("127.0.0.1"); });
+        const int earlierCSeq = rig.nextRequest();
+        rig.answer("200 OK", earlierCSeq, "first");
+        QCOMPARE(earlier.get(), int(kReplyOk));
+        auto later = std::async(std::launch::async, [&] { return rig.engine->GetTerminal("127.0.0.1"); });
+        rig.nextRequest();
+        rig.answer("200 OK", earlierCSeq, "repeated");
+        QCOMPARE(later.get(), int(kReplyTimeout));
+        QCOMPARE(replyCSeqs().count(earlierCSeq), 2);
+    }
+
+    void datagramsThatAreNoRepliesLeaveTheLoopRunning()
+    {
+        Rig rig(0);
+        rig.thread.start();
+        for (const std::string& datagram : {replyOfSize(11, 1025), replyOfSize(12, 1024), std::string("\x00\x01\xff\r\n", 5),
+                                            std::string(), replyOfSize(13, 100)})
+            QVERIFY(rig.terminal.send(datagram, kLocalhost, rig.engine->LocalPort()));
+        // Too long for the buffer: dropped whole, not cut; exactly as long: read.
+        QTRY_COMPARE(replyCSeqs(), (QList<int>{12, 13}));
+    }
+
+    void shutdownDuringAWaitEndsItAtOnce_data()
+    {
+        QTest::addColumn<bool>("wholeLayer");
+        QTest::newRow("engine closed") << false;
+        QTest::newRow("socket layer shut down") << true;
+    }
+    void shutdownDuringAWaitEndsItAtOnce()
+    {
+        QFETCH(bool, wholeLayer);
+        Rig rig(0, 3600);  // only the shut-down can end the wait in time
+        rig.thread.start();
+        auto shutdown = std::async(std::launch::async, [&] {
+            rig.nextRequest();
+            wholeLayer ? void(SocketLayerShutdown()) : rig.engine->Close();
+        });
+        QCOMPARE(rig.engine->GetTerminal("127.0.0.1"), int(kReplyTimeout));
+        shutdown.get();
+        rig.thread.wait();
+    }
+
+    void portTakenIsReportedAndNothingIsSent()
+    {
+        LoopbackSocket holder;
+        QueryThread thread(EndpointSettings{holder.port(), holder.port(), kLoopbackBroadcast, 1});
+        QVERIFY(!thread.engine()->IsOpen());
+        thread.start();
+        thread.wait();  // the loop ends at once
+        QCOMPARE(thread.engine()->GetTerminal("127.0.0.1"), int(kNotSent));
+    }
+
+    // Every default (port 59137, broadcast 255.255.255.255): the engine in one
+    // namespace, ten terminals in another, joined by a veth pair.
+    void realDefaultsBetweenTwoNamespaces()
+    {
+        const QString engineNet = "qtool-e2e-" + QString::number(getpid());
+        const QString terminalNet = engineNet + "-terminals";
+        QList<QStringList> steps = {
+            {"-n", engineNet, "link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns", terminalNet},
+            {"-n", engineNet, "addr", "add", "10.77.0.1/24", "dev", "veth0"},
+            {"-n", engineNet, "link", "set", "veth0", "up"},
+            {"-n", engineNet, "route", "add", "default", "dev", "veth0"},  // the limited broadcast needs a route
+            {"-n", terminalNet, "link", "set", "veth1", "up"},
+        };
+        SimConfig config = fleetOf(10);
+        config.port = 59137;
+        config.addressing = SimAddressing::Namespace;
+        for (int i = 10; i < 20; ++i) {
+            config.addresses.push_back("10.77.0." + std::to_string(i));
+            steps.append({"-n", terminalNet, "addr", "add", "10.77.0." + QString::number(i) + "/24", "dev", "veth1"});
+        }
+        const std::vector<int> handles = makeNamespaces({engineNet, terminalNet}, steps);
+        TerminalSimulator sim(config);
+        {
+            InNamespace terminals(handles[1]);
+            QVERIFY(terminals.entered && sim.start());
+        }
+        InNamespace engineSide(handles[0]);
+        QVERIFY(engineSide.entered);
+        QueryThread thread;
+        thread.engine()->replyCallback = collect;
+        thread.start();
+        QCOMPARE(thread.engine()->LocalPort(), uint16_t(59137));
+        QVERIFY(thread.engine()->QueryAllTerminals());
+        QTRY_COMPARE(replyCSeqs().size(), 10);
+        TerminalParam record;
+        QCOMPARE(thread.engine()->GetTerminal("10.77.0.13", &record), int(kReplyOk));
+        QCOMPARE(record.Address, 0x0A4D000Du);
+    }
+};
+
+QTEST_GUILESS_MAIN(EngineNetworkTest)
+#include "tst_engine_network.moc"
