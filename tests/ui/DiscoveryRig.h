@@ -1,21 +1,15 @@
 // DiscoveryRig: the real engine on its worker thread, a main window on it
-// and a simulated fleet, all on loopback. Tests build one per case. The
-// window goes first, then the thread, then the simulator. User-interface
+// and a simulated fleet, all on loopback; tests build one per case. Also the
+// fleet, settings and label texts the window tests share. User-interface
 // thread only.
 #pragma once
 
-#include "net/EndpointSettings.h"
 #include "net/QueryThread.h"
 #include "platform/SocketLayer.h"
 #include "tests/ui/ScratchFolder.h"
-#include "tests/ui/TestRecords.h"
+#include "tests/support/RecordText.h"
 #include "tools/terminal-sim/TerminalSimulator.h"
 #include "ui/main/QueryTool.h"
-
-#include <QString>
-
-#include <memory>
-#include <vector>
 
 // What a test object that opens sockets holds for its whole run: the socket
 // layer, started, in a scratch working folder.
@@ -24,26 +18,18 @@ struct LoopbackEnvironment : ScratchFolder {
     ~LoopbackEnvironment() { SocketLayerShutdown(); }
 };
 
-// A terminal of the test fleets: number n answers from 127.1.0.n.
+// A terminal of the test fleets: number n (1 to 99) answers from 127.1.0.n.
 inline TerminalParam testTerminal(int n, const char* type, const char* name)
 {
-    const QString fields = QString("ID=%1; Ver=V2.%1; IP=127.1.0.%1; MAC=00-12-37-00-00-%2; Type=%3; Name=%4; "
-                                   "Mode=Normal; Mask=255.0.0.0; Server=127.0.0.1; ServerPort=7900")
-                               .arg(n)
-                               .arg(QString::number(n, 16).toUpper(), 2, QChar('0'))
-                               .arg(type, name);
-    return record(fields.toUtf8());
+    return record(QString("ID=%1; Ver=V2.%1; IP=127.1.0.%1; MAC=00-12-37-00-00-%2; Type=%3; Name=%4; Mode=Normal; "
+                          "ServerPort=7900").arg(n).arg(n, 2, 10, QChar('0')).arg(type, name).toUtf8());
 }
 
-// Engine settings that reach the simulator on `port` and nothing else.
+// Engine settings that reach the simulator on `port` and nothing else: any
+// free local port, 127.255.255.255 for broadcasts, 1 s for a reply.
 inline EndpointSettings loopbackSettings(uint16_t port)
 {
-    EndpointSettings settings;
-    settings.localPort = 0;
-    settings.terminalPort = port;
-    settings.broadcastAddress = 0x7FFFFFFFu;  // 127.255.255.255
-    settings.replyTimeoutSeconds = 1;
-    return settings;
+    return EndpointSettings{0, port, 0x7FFFFFFFu, 1};
 }
 
 // The label's text after a search that found `count` terminals.
@@ -52,36 +38,22 @@ inline QString foundText(int count)
     return QString::fromUtf8("找到%1个设备").arg(count);
 }
 
+// Members go in reverse: the window first, then the thread, then the simulator.
 struct DiscoveryRig {
     std::unique_ptr<TerminalSimulator> sim;
     std::unique_ptr<QueryThread> thread;
     std::unique_ptr<QueryTool> window;
 
-    // Starts the fleet, then the engine, then the window (whose first
-    // search goes out at once). False when the simulator cannot start.
-    bool start(const std::vector<TerminalParam>& fleet, const std::vector<int>& silent = {})
+    // Starts the fleet, then the engine, then the window (whose first search
+    // goes out at once). False when the simulator or the engine cannot start.
+    bool start(const std::vector<TerminalParam>& fleet)
     {
-        SimConfig config;
-        config.silent = silent;
-        sim = std::make_unique<TerminalSimulator>(config, fleet);
+        sim = std::make_unique<TerminalSimulator>(SimConfig(), fleet);
         if (!sim->start())
             return false;
         thread = std::make_unique<QueryThread>(loopbackSettings(sim->port()));
         thread->start();
         window = std::make_unique<QueryTool>(thread->engine());
         return thread->engine()->IsOpen();
-    }
-
-    // Sends terminal `index`'s current record as an unsolicited reply.
-    bool sendReply(int index)
-    {
-        return sim->sendFrom(index, sim->replyText(index, 1), 0x7F000001u, thread->engine()->LocalPort());
-    }
-
-    ~DiscoveryRig()
-    {
-        window.reset();
-        thread.reset();
-        sim.reset();
     }
 };

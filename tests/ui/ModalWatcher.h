@@ -1,92 +1,67 @@
 // ModalWatcher: answers the modal boxes and dialogs a test provokes, so no
-// test waits for a person. While it lives, a timer looks for the active
-// modal widget, records its class, title and text, and closes it: a message
-// box through its escape (or default, or first) button, any other dialog
-// with reject(), unless a handler given to setHandler() dealt with it.
-// User-interface thread only; header-only so every test can include it.
+// test waits for a person. While it lives, a timer records each new active
+// modal widget and closes it unless the handler given to setHandler() does.
+// Also child<T>(), the window tests' typed widget lookup.
+// User-interface thread only.
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
+#include <type_traits>
+
+// The widget `name` of type T inside `root`. A missing one fails the test and
+// yields a stand-in, so the test ends at its next check rather than crashing.
+template <typename T = QWidget>
+T* child(QWidget* root, const char* name)
+{
+    if (T* widget = root->findChild<T*>(QString::fromLatin1(name)))
+        return widget;
+    QTest::qFail(qPrintable(QString("no %1 %2").arg(T::staticMetaObject.className(), name)), __FILE__, __LINE__);
+    return new std::conditional_t<std::is_abstract_v<T>, QPushButton, T>(root);  // a button for QAbstractButton
+}
 
 class ModalWatcher {
 public:
-    struct Seen {
-        QString className;
-        QString title;
-        QString text;  // a message box's
-    };
-
-    // The handler gets each new modal widget first; returning true means it
-    // has closed (or will close) the widget itself.
+    struct Seen { QString className, title, text; };  // text: a message box's, else null
+    // Gets each new modal widget first; true means it closes the widget itself.
     using Handler = std::function<bool(QWidget*)>;
 
     explicit ModalWatcher(int intervalMs = 50)
     {
-        timer.setInterval(intervalMs);
         QObject::connect(&timer, &QTimer::timeout, [this] { poll(); });
-        timer.start();
+        timer.start(intervalMs);
     }
-
     void setHandler(Handler h) { handler = std::move(h); }
     const QList<Seen>& seen() const { return seenList; }
     int count() const { return seenList.size(); }
-
-    // Runs the event loop until `n` modal widgets have been seen in all, or
-    // the time is up; returns whether they were.
-    bool waitForCount(int n, int timeoutMs = 10000)
+    // Runs the event loop until `n` modal widgets have been seen in all, or the time is up.
+    bool waitForCount(int n, int timeoutMs = 10000) { return QTest::qWaitFor([&] { return count() >= n; }, timeoutMs); }
+    // Each modal seen: a message box as "title: text", anything else by its class.
+    QStringList summary() const
     {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (seenList.size() < n && elapsed.elapsed() < timeoutMs)
-            QTest::qWait(20);
-        return seenList.size() >= n;
+        QStringList out;
+        for (const Seen& s : seenList)
+            out << (s.text.isNull() ? s.className : s.title + ": " + s.text);
+        return out;
     }
 
 private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            lastHandled = nullptr;  // a dialog shown again counts again
+        if (modal == nullptr || !modal->isVisible() || modal == lastSeen.data())
             return;
-        }
-        if (modal == lastHandled.data())
-            return;
-        lastHandled = modal;
-
+        lastSeen = modal;
         auto* box = qobject_cast<QMessageBox*>(modal);
-        seenList.append({QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(),
-                         box != nullptr ? box->text() : QString()});
-        if (handler && handler(modal))
-            return;
-        QAbstractButton* button = nullptr;
-        if (box != nullptr) {
-            button = box->escapeButton();
-            if (button == nullptr)
-                button = box->defaultButton();
-            if (button == nullptr && !box->buttons().isEmpty())
-                button = box->buttons().first();
-        }
-        if (button != nullptr)
-            button->click();
-        else if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
+        seenList.append({modal->metaObject()->className(), modal->windowTitle(), box ? box->text() : QString()});
+        if (!handler || !handler(modal))
+            modal->close();  // as the user would: a dialog rejects, a box takes its escape button
     }
 
     QTimer timer;
     QList<Seen> seenList;
     Handler handler;
-    QPointer<QWidget> lastHandled;
+    QPointer<QWidget> lastSeen;
 };

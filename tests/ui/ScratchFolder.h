@@ -1,20 +1,17 @@
-// ScratchFolder: makes a fresh temporary folder the working directory for
-// the life of the test object, so that ./config.ini, which every window
-// reads and completes, never lands in the folder a test was started from.
-// User-interface thread only.
+// ScratchFolder: a fresh temporary folder as the working directory for the
+// life of the object, so that the ./config.ini every window reads and
+// completes never lands where a test was started. User-interface thread.
 #pragma once
 
 #include <QDir>
 #include <QTemporaryDir>
 
-class ScratchFolder {
-public:
+struct ScratchFolder {
     ScratchFolder()
     {
         if (!folder.isValid() || !QDir::setCurrent(folder.path()))
             qFatal("no scratch folder");
     }
 
-private:
     QTemporaryDir folder;
 };

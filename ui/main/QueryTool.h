@@ -35,6 +35,11 @@ public:
     TerminalListItem* findTerminalItem(const TerminalParam* record);
     void addOrUpdateTerminal(TerminalParam record);
     QList<TerminalParam> collectConflicts(bool (*predicate)(const TerminalParam&, const TerminalParam&));
+    // How long one turn of takeOverReplies may spend on records (default
+    // 6 ms). Tests set 0: every turn then ends after 64 records, so a long
+    // batch always takes several turns, and a batch is taken over at once
+    // unless a turn is already queued.
+    void setReplyTurnMs(qint64 ms) { replyTurnMs = ms; }
 
 signals:
     void have_teraminal();
@@ -81,6 +86,7 @@ private:
     QVector<TerminalParam> replyBacklog;
     int backlogStart = 0;
     QTimer* backlogTimer;
+    qint64 replyTurnMs = 6;
     qint64 lastTurnMs = 0;
     QElapsedTimer sinceLastTurn;
     // terminalIdentityKey of every record of terminalList.

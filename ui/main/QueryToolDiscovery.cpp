@@ -18,9 +18,6 @@ namespace {
 
 constexpr int kSearchButtonPauseMs = 1500;
 constexpr int kConflictQuietMs = 500;
-// How long one turn of takeOverReplies may spend on records before it
-// hands the new rows to the table; the table's one sort comes on top.
-constexpr qint64 kReplyTurnMs = 6;
 
 }  // namespace
 
@@ -79,8 +76,10 @@ void QueryTool::get_terminal_slot()
     }
     // With a turn queued, or right after a long one, these wait for the
     // timer: the event loop gets a pass between two long turns, so that its
-    // timers and painting keep up during a large search.
-    const bool justBusy = lastTurnMs >= kReplyTurnMs / 2 && sinceLastTurn.elapsed() < kReplyTurnMs;
+    // timers and painting keep up during a large search. Without a budget
+    // no turn counts as long.
+    const bool justBusy
+        = replyTurnMs > 0 && lastTurnMs >= replyTurnMs / 2 && sinceLastTurn.elapsed() < replyTurnMs;
     if (backlogTimer->isActive() || justBusy)
         backlogTimer->start();
     else
@@ -93,8 +92,10 @@ void QueryTool::takeOverReplies()
     turn.start();
     int next = backlogStart;
     while (next < replyBacklog.size()) {
-        // The clock is read once every 64 records.
-        if ((next - backlogStart) % 64 == 0 && turn.elapsed() >= kReplyTurnMs)
+        // The clock is read once every 64 records, the first time after 64:
+        // every turn takes some records, even on a budget of 0 ms. The
+        // table's one sort comes on top of the budget.
+        if (next > backlogStart && (next - backlogStart) % 64 == 0 && turn.elapsed() >= replyTurnMs)
             break;
         const TerminalParam& record = replyBacklog.at(next++);
         const int known = knownTerminals.size();
