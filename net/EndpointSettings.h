@@ -1,6 +1,9 @@
-// Where the engine listens and sends, and how long a waiting operation
-// waits. The program uses the defaults; tests point it at loopback.
+// Where the engine listens and sends, how long a waiting operation waits,
+// and the clock it measures that on. The program uses the defaults; tests
+// point it at loopback and may substitute a clock of their own.
 #pragma once
+
+#include "platform/Clock.h"
 
 #include <cstdint>
 
@@ -8,7 +11,10 @@ struct EndpointSettings {
     uint16_t localPort = 59137;           // port the engine binds (0: any free port)
     uint16_t terminalPort = 59137;        // destination port of every request
     uint32_t broadcastAddress = 0xFFFFFFFFu;  // host byte order; 255.255.255.255
-    // Whole wall-clock seconds a waiting operation waits: an unanswered
-    // request ends after more than this and at most one second more.
+    // Seconds a waiting operation waits: an unanswered request ends after
+    // more than this and at most one second more.
     int replyTimeoutSeconds = 5;
+    // Monotonic milliseconds the deadlines are measured on; never the wall
+    // clock, which a time sync may set back or forward during a wait.
+    uint64_t (*clockMs)() = MonotonicMs;
 };

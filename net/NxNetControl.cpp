@@ -5,6 +5,7 @@
 #include "platform/Ipv4Address.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -14,17 +15,7 @@ constexpr uint32_t kPollIntervalMs = 200;
 // Receive results.
 enum : int { kReceiveFailed = 0, kReceiveNoBuffer = 1, kReceiveNothing = 2, kReceiveRead = 3 };
 
-// The wall clock's low 32 bits, as the pending list keeps it.
-int32_t WallSecond()
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(WallClockSeconds()));
-}
-
-// Whether `deadline` lies before `now`; correct across the 32-bit wrap.
-bool IsPast(int32_t deadline, int32_t now)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(deadline)) > 0;
-}
+using Guard = std::lock_guard<RecursiveLock>;
 
 }  // namespace
 
@@ -68,10 +59,8 @@ const EndpointSettings& NxNetControl::Settings() const
 
 int NxNetControl::PendingCount()
 {
-    engineLock.lock();
-    const int count = static_cast<int>(pending.size());
-    engineLock.unlock();
-    return count;
+    Guard guard(engineLock);
+    return static_cast<int>(pending.size());
 }
 
 void NxNetControl::Close()
@@ -126,13 +115,11 @@ void NxNetControl::OnReply(int result)
         callback(&lastReply);
 }
 
-int32_t NxNetControl::AddPending(uint16_t cseq)
+uint64_t NxNetControl::AddPending(uint16_t cseq)
 {
-    const int32_t deadline = static_cast<int32_t>(static_cast<uint32_t>(WallSecond())
-                                                  + static_cast<uint32_t>(settings.replyTimeoutSeconds));
-    engineLock.lock();
+    const uint64_t deadline = settings.clockMs() + static_cast<uint64_t>(settings.replyTimeoutSeconds) * 1000u;
+    Guard guard(engineLock);
     pending.push_back({cseq, 0, deadline, TerminalParam()});
-    engineLock.unlock();
     return deadline;
 }
 
@@ -143,7 +130,7 @@ void NxNetControl::UpdatePending(uint16_t cseq, int status, const TerminalParam&
     // something unreadable) neither undo nor replace it.
     if (status == 0)
         return;
-    engineLock.lock();
+    Guard guard(engineLock);
     for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
         if (static_cast<uint16_t>(entry->CSeq) != cseq)
             continue;
@@ -156,42 +143,41 @@ void NxNetControl::UpdatePending(uint16_t cseq, int status, const TerminalParam&
         }
         break;
     }
-    engineLock.unlock();
 }
 
 void NxNetControl::RemovePending(uint16_t cseq)
 {
-    engineLock.lock();
+    Guard guard(engineLock);
     for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
         if (static_cast<uint16_t>(entry->CSeq) == cseq) {
             pending.erase(entry);
             break;
         }
     }
-    engineLock.unlock();
 }
 
-int NxNetControl::WaitReply(uint16_t cseq, int32_t deadline, TerminalParam* reply)
+int NxNetControl::WaitReply(uint16_t cseq, uint64_t deadline, TerminalParam* reply)
 {
     for (;;) {
-        const int32_t now = WallSecond();
+        const uint64_t now = settings.clockMs();
         int result = 0;
-        engineLock.lock();
         bool found = false;
-        for (const PendingRequest& entry : pending) {
-            if (static_cast<uint16_t>(entry.CSeq) != cseq)
-                continue;
-            found = true;
-            // The time-out wins even over a result that is already there.
-            result = IsPast(entry.deadline, now) ? kReplyTimeout : entry.status;
-            if (result == kReplyOk && reply != nullptr)
-                *reply = entry.reply;
-            break;
+        {
+            Guard guard(engineLock);
+            for (const PendingRequest& entry : pending) {
+                if (static_cast<uint16_t>(entry.CSeq) != cseq)
+                    continue;
+                found = true;
+                // The time-out wins even over a result that is already there.
+                result = now > entry.deadline ? kReplyTimeout : entry.status;
+                if (result == kReplyOk && reply != nullptr)
+                    *reply = entry.reply;
+                break;
+            }
         }
-        engineLock.unlock();
         // Bounded even if the entry has vanished; and once the receive loop
         // has ended no reply can come, so waiting on is pointless.
-        if ((!found && IsPast(deadline, now)) || (result == 0 && socket.IsDown()))
+        if ((!found && now > deadline) || (result == 0 && socket.IsDown()))
             result = kReplyTimeout;
         if (result != 0) {
             RemovePending(cseq);
@@ -209,7 +195,7 @@ int NxNetControl::SendAndWait(DbpRequest message, uint16_t cseq, uint32_t addres
         return kNotSent;
     }
     // Registered before sending, so that the quickest reply finds its entry.
-    const int32_t deadline = AddPending(cseq);
+    const uint64_t deadline = AddPending(cseq);
     const bool sent = SendText(message.get(), address);
     if (alsoBroadcast)
         SendText(message.get(), settings.broadcastAddress);
@@ -232,9 +218,9 @@ bool NxNetControl::SendText(const char* text, uint32_t address)
     return socket.SendTo(text, length, address, settings.terminalPort) == length;
 }
 
-uint32_t NxNetControl::Destination(const char* ip) const
+uint32_t NxNetControl::OneTerminal(const char* ip)
 {
-    return Destination(Ipv4FromText(ip));
+    return ip == nullptr ? kIpv4None : Ipv4FromText(ip);
 }
 
 uint32_t NxNetControl::Destination(uint32_t address) const
@@ -268,10 +254,11 @@ bool NxNetControl::ResetAllTerminals()
 
 int NxNetControl::GetTerminal(const char* ip, TerminalParam* reply)
 {
-    if (ip == nullptr)
+    const uint32_t address = OneTerminal(ip);
+    if (address == kIpv4None)
         return kNotSent;
     const uint16_t cseq = nextCSeq++;
-    return SendAndWait(BuildGetRequest(cseq, 0), cseq, Destination(ip), false, reply);
+    return SendAndWait(BuildGetRequest(cseq, 0), cseq, address, false, reply);
 }
 
 int NxNetControl::SetTerminal(TerminalParam* param)
@@ -280,7 +267,9 @@ int NxNetControl::SetTerminal(TerminalParam* param)
         return kNotSent;
     const uint16_t cseq = nextCSeq++;
     param->CSeq = cseq;
-    const uint32_t address = param->IsBroadcast ? settings.broadcastAddress : Destination(param->Address);
+    const uint32_t address = param->IsBroadcast ? settings.broadcastAddress : param->Address;
+    if (address == kIpv4None && !param->IsBroadcast)
+        return kNotSent;
     return SendAndWait(BuildSetRequest(param), cseq, address, false, nullptr);
 }
 
@@ -295,16 +284,18 @@ int NxNetControl::RebootTerminal(TerminalParam* param, uint8_t code)
 
 int NxNetControl::SetVolume(const char* ip, int8_t playVol, int8_t captureVol)
 {
-    if (ip == nullptr)
+    const uint32_t address = OneTerminal(ip);
+    if (address == kIpv4None)
         return kNotSent;
     const uint16_t cseq = nextCSeq++;
-    return SendAndWait(BuildVolumeRequest(cseq, playVol, captureVol), cseq, Destination(ip), false, nullptr);
+    return SendAndWait(BuildVolumeRequest(cseq, playVol, captureVol), cseq, address, false, nullptr);
 }
 
 int NxNetControl::SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, int8_t playVol)
 {
-    if (ip == nullptr)
+    const uint32_t address = OneTerminal(ip);
+    if (address == kIpv4None)
         return kNotSent;
     const uint16_t cseq = nextCSeq++;
-    return SendAndWait(BuildToneRequest(cseq, treble, bass, playVol), cseq, Destination(ip), false, nullptr);
+    return SendAndWait(BuildToneRequest(cseq, treble, bass, playVol), cseq, address, false, nullptr);
 }

@@ -83,23 +83,26 @@ private:
     struct PendingRequest {
         int32_t CSeq;      // matched on its low 16 bits
         int32_t status;    // 0 until a reply is recorded, then 200 or 400
-        int32_t deadline;  // wall-clock second (low 32 bits) of the time-out
+        uint64_t deadline;  // settings.clockMs() reading after which it has timed out
         TerminalParam reply;  // the reply that completed the request
     };
 
     // Each takes the engine lock for its own duration only.
-    int32_t AddPending(uint16_t cseq);
+    uint64_t AddPending(uint16_t cseq);
     void UpdatePending(uint16_t cseq, int status, const TerminalParam& record);
     void RemovePending(uint16_t cseq);
-    int WaitReply(uint16_t cseq, int32_t deadline, TerminalParam* reply);
+    int WaitReply(uint16_t cseq, uint64_t deadline, TerminalParam* reply);
 
     int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast,
                     TerminalParam* reply);
     bool SendBroadcast(DbpRequest message);
     bool SendText(const char* text, uint32_t address);
-    // A text address; the "no address" value of the conversion means the
-    // broadcast address.
-    uint32_t Destination(const char* ip) const;
+    // The address of one terminal, or kIpv4None when the text does not
+    // convert: such a request is not sent, since the broadcast address would
+    // make every terminal take it.
+    static uint32_t OneTerminal(const char* ip);
+    // The reboot's address; one that does not convert means the broadcast
+    // address, where its second copy goes anyway.
     uint32_t Destination(uint32_t address) const;
 
     EndpointSettings settings;

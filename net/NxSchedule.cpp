@@ -2,7 +2,12 @@
 
 #include "platform/Clock.h"
 
+#include <mutex>
 #include <vector>
+
+namespace {
+using Guard = std::lock_guard<RecursiveLock>;
+}
 
 // Never destroyed: engines may still withdraw during static destruction.
 NxSchedule& gSchedule = *new NxSchedule;
@@ -19,9 +24,10 @@ NxSchedule::~NxSchedule()
 {
     while (sentinel.next != &sentinel) {
         ScheduleNode* node = sentinel.next;
-        node->nodeLock.lock();
-        Unlink(node);
-        node->nodeLock.unlock();
+        {
+            Guard held(node->nodeLock);
+            Unlink(node);
+        }
         delete node;
     }
 }
@@ -47,13 +53,12 @@ void NxSchedule::Add(ScheduleCallback callback, void* user, int32_t delayMs)
     auto* node = new ScheduleNode;
     node->callback = callback;
     node->user = user;
-    listLock.lock();
+    Guard listed(listLock);
     node->deadline = Now() + static_cast<uint64_t>(delayMs < 0 ? 0 : delayMs);
     node->prev = &sentinel;
     node->next = sentinel.next;
     sentinel.next->prev = node;
     sentinel.next = node;
-    listLock.unlock();
 }
 
 void NxSchedule::Remove(ScheduleCallback callback, void* user)
@@ -63,66 +68,68 @@ void NxSchedule::Remove(ScheduleCallback callback, void* user)
     // pinned so that no pass frees them while this call waits for a running
     // callback without holding the list lock.
     std::vector<ScheduleNode*> matches;
-    listLock.lock();
-    for (ScheduleNode* node = sentinel.next; node != &sentinel; node = node->next) {
-        if (node->active && node->callback == callback && node->user == user) {
-            ++node->pins;
-            matches.push_back(node);
+    {
+        Guard listed(listLock);
+        for (ScheduleNode* node = sentinel.next; node != &sentinel; node = node->next) {
+            if (node->active && node->callback == callback && node->user == user) {
+                ++node->pins;
+                matches.push_back(node);
+            }
         }
     }
-    listLock.unlock();
 
     for (ScheduleNode* node : matches) {
-        node->nodeLock.lock();
-        listLock.lock();
-        node->callback = nullptr;
-        node->user = nullptr;
-        node->active = 0;
-        listLock.unlock();
-        node->nodeLock.unlock();
+        {
+            Guard held(node->nodeLock);
+            Guard listed(listLock);
+            node->callback = nullptr;
+            node->user = nullptr;
+            node->active = 0;
+        }
         // Last touch: once unpinned, a pass may free the node.
-        listLock.lock();
+        Guard listed(listLock);
         --node->pins;
-        listLock.unlock();
     }
 }
 
 void NxSchedule::RunDue()
 {
-    passLock.lock();
-    listLock.lock();
-    const uint64_t now = Now();
-    ScheduleNode* node = sentinel.next;
-    listLock.unlock();
+    Guard onePass(passLock);
+    uint64_t now = 0;
+    ScheduleNode* node = nullptr;
+    {
+        Guard listed(listLock);
+        now = Now();
+        node = sentinel.next;
+    }
 
     // Only a pass unlinks nodes, and passes do not overlap, so the node in
     // hand and its successor stay valid while the list lock is released.
     while (node != &sentinel) {
-        listLock.lock();
-        ScheduleNode* following = node->next;
-        listLock.unlock();
-
-        if (node->deadline <= now) {
-            listLock.lock();
-            const bool withdrawn = node->active == 0;
-            if (withdrawn && node->pins == 0) {
-                // Withdrawn and unpinned: nothing else can reach the node.
+        ScheduleNode* following = nullptr;
+        bool withdrawn = false;
+        bool unlinked = false;
+        {
+            Guard listed(listLock);
+            following = node->next;
+            withdrawn = node->active == 0;
+            // Withdrawn and unpinned: nothing else can reach the node.
+            if (node->deadline <= now && withdrawn && node->pins == 0) {
                 Unlink(node);
-                listLock.unlock();
-                delete node;
-            } else {
-                listLock.unlock();
-                if (!withdrawn) {
-                    int32_t delay = 0;
-                    node->nodeLock.lock();
-                    if (node->callback && node->user)
-                        delay = node->callback(node->user);
-                    node->nodeLock.unlock();
-                    node->deadline = now + static_cast<uint64_t>(delay < 0 ? 0 : delay);
-                }
+                unlinked = true;
             }
+        }
+        if (unlinked) {
+            delete node;
+        } else if (node->deadline <= now && !withdrawn) {
+            int32_t delay = 0;
+            {
+                Guard held(node->nodeLock);
+                if (node->callback && node->user)
+                    delay = node->callback(node->user);
+            }
+            node->deadline = now + static_cast<uint64_t>(delay < 0 ? 0 : delay);
         }
         node = following;
     }
-    passLock.unlock();
 }

@@ -1,6 +1,6 @@
 // Clocks and sleeping: the 32-bit millisecond counter (wraps after about
-// 49.7 days, like the system tick count), the wall clock in whole seconds,
-// and a millisecond sleep. Safe on any thread.
+// 49.7 days, like the system tick count), a monotonic millisecond clock that
+// never wraps, and a millisecond sleep. Safe on any thread.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,9 @@
 // except by wrapping.
 uint32_t TickCountMs();
 
-// Seconds since 1970-01-01 UTC.
-int64_t WallClockSeconds();
+// Milliseconds since an arbitrary start; unaffected by setting the wall
+// clock, so waits measured on it neither hang nor end early when it jumps.
+uint64_t MonotonicMs();
 
 // Blocks the calling thread for at least `ms` milliseconds.
 void SleepMs(uint32_t ms);

@@ -3,17 +3,16 @@
 #include <cerrno>
 #include <ctime>
 
-uint32_t TickCountMs()
+uint64_t MonotonicMs()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<uint32_t>(ms);
+    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
-int64_t WallClockSeconds()
+uint32_t TickCountMs()
 {
-    return static_cast<int64_t>(std::time(nullptr));
+    return static_cast<uint32_t>(MonotonicMs());
 }
 
 void SleepMs(uint32_t ms)
