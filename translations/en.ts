@@ -176,6 +176,14 @@
         <translation>Error</translation>
     </message>
     <message>
+        <source>搜索请求未能发出，请检查网络连接！</source>
+        <translation>The search request could not be sent. Check the network connection!</translation>
+    </message>
+    <message>
+        <source>命令未能发出，请检查网络连接！</source>
+        <translation>The command could not be sent. Check the network connection!</translation>
+    </message>
+    <message>
         <source>无法打开UDP端口%1，该端口可能已被其他程序占用。</source>
         <translation>Cannot open UDP port %1; another program may be using it.</translation>
     </message>

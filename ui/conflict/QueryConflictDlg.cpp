@@ -4,19 +4,20 @@
 #include "ui_QueryConflictDlg.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidgetItem>
 
 #include <algorithm>
 
-QueryConflictDlg::QueryConflictDlg()
-    : QDialog(nullptr), ui(new Ui::QueryConflictsDialog)
+QueryConflictDlg::QueryConflictDlg(QWidget* parent)
+    : QDialog(parent), ui(new Ui::QueryConflictsDialog)
 {
     ui->setupUi(this);
     // Only the groups the check fills are shown; ID conflicts are never filled.
     ui->fGrpId->hide();
     ui->fGrpIp->hide();
     ui->fGrpMac->hide();
-    connect(ui->okButton, SIGNAL(clicked()), this, SLOT(reject()));
+    connect(ui->okButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QueryConflictDlg::~QueryConflictDlg() = default;
@@ -43,7 +44,7 @@ void QueryConflictDlg::fillConflictTable(QTableWidget* table, const QList<Termin
 
     // A header item past the last column would not be taken by the table
     // (and would leak), so never more headers than columns.
-    const int headers = std::min(gHeaderItems.size(), table->columnCount());
+    const int headers = std::min(static_cast<int>(gHeaderItems.size()), table->columnCount());
     for (int i = 0; i < headers; ++i) {
         auto* header = new QTableWidgetItem;
         *header = *gHeaderItems.at(i);

@@ -17,8 +17,10 @@ class QueryConflictsDialog;
 }
 
 class QueryConflictDlg : public QDialog {
+    Q_OBJECT
+
 public:
-    QueryConflictDlg();
+    explicit QueryConflictDlg(QWidget* parent = nullptr);
     ~QueryConflictDlg() override;
 
     void showIpConflicts(const QList<TerminalParam>& records);

@@ -1,16 +1,22 @@
 #include "ui/main/QueryTool.h"
 
-#include "app/ConfigStore.h"
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
 #include "ui_QueryTool.h"
 
+#include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidgetItem>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QTableWidget>
+
+#include <mutex>
 
 namespace {
 
@@ -26,13 +32,20 @@ const NavigationEntry kNavigation[] = {
     {":/query_tool/Images/config.png", "高级配置"},
 };
 
+// Slider and spin box show one value; each follows the other.
+void coupleSliderAndSpinBox(QSlider* slider, QSpinBox* spinBox)
+{
+    QObject::connect(slider, &QSlider::valueChanged, spinBox, &QSpinBox::setValue);
+    QObject::connect(spinBox, qOverload<int>(&QSpinBox::valueChanged), slider, &QSlider::setValue);
+}
+
 }  // namespace
 
-QueryTool::QueryTool(NxNetControl* engine, QWidget* parent)
+QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::QueryTool)
     , engine(engine)
-    , conflictTimer(new QTimer)
+    , conflictTimer(new QTimer(this))
     , backlogTimer(new QTimer(this))
 {
     ui->setupUi(this);
@@ -41,7 +54,7 @@ QueryTool::QueryTool(NxNetControl* engine, QWidget* parent)
     backlogTimer->setInterval(0);
     connect(backlogTimer, &QTimer::timeout, this, &QueryTool::takeOverReplies);
 
-    if (ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10) == 0)
+    if (config.mode == 0)
         ui->enter_updata_btn->hide();
 
     ui->enterUpdateBtn->hide();
@@ -69,51 +82,40 @@ QueryTool::QueryTool(NxNetControl* engine, QWidget* parent)
         item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
         ui->titlesWidget->addItem(item);
     }
-    connect(ui->titlesWidget, SIGNAL(currentItemChanged(QListWidgetItem*, QListWidgetItem*)), this,
-            SLOT(change_page(QListWidgetItem*, QListWidgetItem*)));
+    connect(ui->titlesWidget, &QListWidget::currentItemChanged, this, &QueryTool::change_page);
     ui->titlesWidget->setCurrentRow(0);
 
     statusBar()->addWidget(new QLabel(QString::fromUtf8(" 版本：2.3.0 ")), 0);
     statusBar()->setStyleSheet("QStatusBar::item{border: 0px}");
 
-    connect(ui->query_btn, SIGNAL(clicked()), this, SLOT(query_terminal()));
-    connect(ui->set_btn, SIGNAL(clicked()), this, SLOT(set_terminal()));
-    connect(ui->terminalsWidget, SIGNAL(itemClicked(QTableWidgetItem*)), this,
-            SLOT(item_clicked(QTableWidgetItem*)));
-    connect(ui->terminalsWidget, SIGNAL(itemDoubleClicked(QTableWidgetItem*)), this,
-            SLOT(item_doubled_clicked(QTableWidgetItem*)));
-    connect(this, SIGNAL(have_teraminal()), this, SLOT(get_terminal_slot()));
-    connect(ui->enter_updata_btn, SIGNAL(clicked()), this, SLOT(enter_root()));
-    connect(ui->reset_terminal_btn, SIGNAL(clicked()), this, SLOT(enter_root()));
-    connect(ui->enterUpdateBtn, SIGNAL(clicked()), this, SLOT(enter_root()));
-    connect(ui->termResetBtn, SIGNAL(clicked()), this, SLOT(enter_root()));
-    connect(ui->AttributeBtn, SIGNAL(clicked()), this, SLOT(getAndSetTerminal()));
-    connect(ui->kPlayVolumeSettingBtn, SIGNAL(clicked()), this, SLOT(SetTerminalPlayVolume()));
-    connect(conflictTimer, SIGNAL(timeout()), this, SLOT(check_conflict()));
-    connect(ui->kMainTrebleHorSlider, SIGNAL(valueChanged(int)), ui->kMainTrebleSpinBox,
-            SLOT(setValue(int)));
-    connect(ui->kMainTrebleSpinBox, SIGNAL(valueChanged(int)), ui->kMainTrebleHorSlider,
-            SLOT(setValue(int)));
-    connect(ui->kMainBassHorSlider, SIGNAL(valueChanged(int)), ui->kMainBassSpinBox,
-            SLOT(setValue(int)));
-    connect(ui->kMainBassSpinBox, SIGNAL(valueChanged(int)), ui->kMainBassHorSlider,
-            SLOT(setValue(int)));
-    connect(ui->kMainVolHorSlider, SIGNAL(valueChanged(int)), ui->kMainVolSpinBox,
-            SLOT(setValue(int)));
-    connect(ui->kMainVolSpinBox, SIGNAL(valueChanged(int)), ui->kMainVolHorSlider,
-            SLOT(setValue(int)));
-    connect(ui->SrvCheckBox, SIGNAL(stateChanged(int)), this, SLOT(setSrvBoxStateChanged(int)));
-    connect(ui->UpdateCheckBox, SIGNAL(stateChanged(int)), this,
-            SLOT(setUpdateBoxStateChanged(int)));
-    connect(ui->ResetCheckBox, SIGNAL(stateChanged(int)), this,
-            SLOT(setResetBoxStateChanged(int)));
-    connect(ui->SrvSureBtn, SIGNAL(clicked()), this, SLOT(set_all_server_slot()));
-    connect(ui->UpdateSureBtn, SIGNAL(clicked()), this, SLOT(set_all_update_slot()));
-    connect(ui->ResetSureBtn, SIGNAL(clicked()), this, SLOT(set_all_reset_slot()));
+    connect(ui->query_btn, &QPushButton::clicked, this, &QueryTool::query_terminal);
+    connect(ui->set_btn, &QPushButton::clicked, this, &QueryTool::set_terminal);
+    connect(ui->terminalsWidget, &QTableWidget::itemClicked, this, &QueryTool::item_clicked);
+    connect(ui->terminalsWidget, &QTableWidget::itemDoubleClicked, this, &QueryTool::item_doubled_clicked);
+    // Emitted on the worker thread under gPendingLock: always queued, so the
+    // slot never runs inside the lock on the emitting thread.
+    connect(this, &QueryTool::have_teraminal, this, &QueryTool::get_terminal_slot, Qt::QueuedConnection);
+    connect(ui->enter_updata_btn, &QPushButton::clicked, this, [this] { rebootSelected(kUpgradeCode); });
+    connect(ui->reset_terminal_btn, &QPushButton::clicked, this, &QueryTool::enter_root);
+    connect(ui->enterUpdateBtn, &QPushButton::clicked, this, [this] { rebootSelected(kUpgradeCode); });
+    connect(ui->termResetBtn, &QPushButton::clicked, this, &QueryTool::enter_root);
+    connect(ui->AttributeBtn, &QPushButton::clicked, this, &QueryTool::getAndSetTerminal);
+    connect(ui->kPlayVolumeSettingBtn, &QPushButton::clicked, this, &QueryTool::SetTerminalPlayVolume);
+    connect(conflictTimer, &QTimer::timeout, this, &QueryTool::check_conflict);
+    coupleSliderAndSpinBox(ui->kMainTrebleHorSlider, ui->kMainTrebleSpinBox);
+    coupleSliderAndSpinBox(ui->kMainBassHorSlider, ui->kMainBassSpinBox);
+    coupleSliderAndSpinBox(ui->kMainVolHorSlider, ui->kMainVolSpinBox);
+    connect(ui->SrvCheckBox, &QCheckBox::stateChanged, this, &QueryTool::setSrvBoxStateChanged);
+    connect(ui->UpdateCheckBox, &QCheckBox::stateChanged, this, &QueryTool::setUpdateBoxStateChanged);
+    connect(ui->ResetCheckBox, &QCheckBox::stateChanged, this, &QueryTool::setResetBoxStateChanged);
+    connect(ui->SrvSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_server_slot);
+    connect(ui->UpdateSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_update_slot);
+    connect(ui->ResetSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_reset_slot);
 
-    gPendingLock.lock();
-    gQueryTool = this;
-    gPendingLock.unlock();
+    {
+        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        gQueryTool = this;
+    }
     if (engine != nullptr)
         engine->replyCallback = onTerminalReply;
 
@@ -124,14 +126,14 @@ QueryTool::~QueryTool()
 {
     // After this no reply reaches the window; replies already signalled are
     // discarded with the window's posted events.
-    gPendingLock.lock();
-    if (gQueryTool == this) {
-        gQueryTool = nullptr;
-        gPendingTerminals.clear();
+    {
+        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        if (gQueryTool == this) {
+            gQueryTool = nullptr;
+            gPendingTerminals.clear();
+        }
     }
-    gPendingLock.unlock();
 
-    delete conflictTimer;
     delete ui;
 }
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include <cstdint>
 #include <memory>
 
 class NxNetControl;
@@ -25,11 +26,17 @@ namespace Ui {
 class QueryTool;
 }
 
+// What the window takes from the program's configuration.
+struct WindowConfig {
+    int mode = 0;  // 0 hides the search page's enter-upgrade button
+};
+
 class QueryTool : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit QueryTool(NxNetControl* engine, QWidget* parent = nullptr);
+    explicit QueryTool(NxNetControl* engine, const WindowConfig& config = WindowConfig(),
+                       QWidget* parent = nullptr);
     ~QueryTool() override;
 
     TerminalListItem* findTerminalItem(const TerminalParam* record);
@@ -66,11 +73,20 @@ public slots:
     void set_all_reset_slot();
 
 private:
+    // Reboot codes carried by RebootTerminal.
+    static constexpr uint8_t kRebootCode = 0;
+    static constexpr uint8_t kUpgradeCode = 2;
+
+    // Reboots the selected terminal with `code`; reports the outcome.
+    void rebootSelected(uint8_t code);
     void showTerminal(const TerminalParam* record);
     // The record of the current row's column-0 item; false without one.
     bool selectedTerminal(TerminalParam* record) const;
     void showSetSucceeded();
     void showSetFailed();
+    // The "错误" box for a request that could not go out at all.
+    void showNotSent(const QString& reason);
+    void showTerminalCount();
     // Takes over replies from replyBacklog for a bounded time, so that a
     // large search never holds up the event loop for long; what is left
     // goes on in a later turn of the loop.

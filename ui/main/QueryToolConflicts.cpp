@@ -41,7 +41,7 @@ QList<TerminalParam> QueryTool::collectConflicts(
 
 void QueryTool::check_conflict()
 {
-    QueryConflictDlg dialog;
+    QueryConflictDlg dialog(this);
     conflictTimer->stop();
 
     const QList<TerminalParam> ipConflicts = collectConflicts(isIpConflict);

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <mutex>
+
 QVector<TerminalParam> gPendingTerminals;
 RecursiveLock gPendingLock;
 QueryTool* gQueryTool = nullptr;
@@ -23,7 +25,7 @@ constexpr int kConflictQuietMs = 500;
 
 void onTerminalReply(TerminalParam* record)
 {
-    gPendingLock.lock();
+    std::lock_guard<RecursiveLock> guard(gPendingLock);
     if (gQueryTool != nullptr) {
         // One signal per filling of the queue: while it holds records, a
         // delivery that takes them all is already on its way.
@@ -32,7 +34,6 @@ void onTerminalReply(TerminalParam* record)
         if (!signalled)
             emit gQueryTool->have_teraminal();
     }
-    gPendingLock.unlock();
 }
 
 void QueryTool::query_terminal()
@@ -41,8 +42,9 @@ void QueryTool::query_terminal()
     rows->clear();
     terminalList.clear();
     knownTerminals.clear();
-    if (engine != nullptr)
-        engine->QueryAllTerminals();
+    showTerminalCount();
+    if (engine == nullptr || !engine->QueryAllTerminals())
+        showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
 
     ui->query_btn->setEnabled(false);
     ui->set_btn->setEnabled(false);
@@ -64,9 +66,10 @@ void QueryTool::get_terminal_slot()
     // The lock guards the queue only: the worker thread goes on receiving
     // while the table is being filled.
     QVector<TerminalParam> arrived;
-    gPendingLock.lock();
-    arrived.swap(gPendingTerminals);
-    gPendingLock.unlock();
+    {
+        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        arrived.swap(gPendingTerminals);
+    }
 
     if (backlogStart == replyBacklog.size()) {
         replyBacklog.swap(arrived);
@@ -107,7 +110,7 @@ void QueryTool::takeOverReplies()
     backlogStart = next;
     rows->place();
 
-    ui->result_label->setText(tr("找到%1个设备").arg(terminalList.size(), 0, 10, QChar(' ')));
+    showTerminalCount();
 
     conflictTimer->stop();
     conflictTimer->start(kConflictQuietMs);
@@ -122,6 +125,11 @@ void QueryTool::takeOverReplies()
     }
     lastTurnMs = turn.elapsed();
     sinceLastTurn.start();
+}
+
+void QueryTool::showTerminalCount()
+{
+    ui->result_label->setText(tr("找到%1个设备").arg(terminalList.size(), 0, 10, QChar(' ')));
 }
 
 TerminalListItem* QueryTool::findTerminalItem(const TerminalParam* record)

@@ -7,14 +7,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 // Operations on one terminal and on all terminals.
 
 namespace {
-
-// Reboot codes carried by RebootTerminal.
-constexpr uint8_t kRebootCode = 0;
-constexpr uint8_t kUpgradeCode = 2;
 
 // The waiting engine operations block the event loop for up to about six
 // seconds; the wait cursor tells the user why the window does not react.
@@ -72,7 +69,7 @@ void QueryTool::set_terminal()
     if (!selectedTerminal(&selected))
         return;
 
-    QuerySettingDialog dialog(selected, true);
+    QuerySettingDialog dialog(selected, true, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -106,7 +103,7 @@ void QueryTool::getAndSetTerminal()
         return;
     }
 
-    QuerySettingDialog dialog(reply, false);
+    QuerySettingDialog dialog(reply, false, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -143,14 +140,14 @@ void QueryTool::SetTerminalPlayVolume()
 
 void QueryTool::enter_root()
 {
+    rebootSelected(kRebootCode);
+}
+
+void QueryTool::rebootSelected(uint8_t code)
+{
     TerminalParam selected;
     if (!selectedTerminal(&selected))
         return;
-
-    const QObject* from = sender();
-    uint8_t code = kRebootCode;
-    if (from == ui->enter_updata_btn || from == ui->enterUpdateBtn)
-        code = kUpgradeCode;
 
     const int result = waitFor(engine, [&](NxNetControl* e) { return e->RebootTerminal(&selected, code); });
     if (result == kReplyOk)
@@ -179,23 +176,31 @@ void QueryTool::setResetBoxStateChanged(int)
 void QueryTool::set_all_server_slot()
 {
     char server[32] = {};
-    if (ui->setSrvIpEdit->getIpAddress(server, sizeof server) && engine != nullptr)
-        engine->SetAllServers(server);
-    ui->SrvCheckBox->setCheckState(Qt::Unchecked);
+    if (!ui->setSrvIpEdit->getIpAddress(server, sizeof server)) {
+        ui->SrvCheckBox->setCheckState(Qt::Unchecked);
+        return;
+    }
+    // The guard stays ticked when nothing went out, so the user can retry.
+    if (engine == nullptr || !engine->SetAllServers(server))
+        showNotSent(tr("命令未能发出，请检查网络连接！"));
+    else
+        ui->SrvCheckBox->setCheckState(Qt::Unchecked);
 }
 
 void QueryTool::set_all_update_slot()
 {
-    if (engine != nullptr)
-        engine->UpdateAllTerminals();
-    ui->UpdateCheckBox->setCheckState(Qt::Unchecked);
+    if (engine == nullptr || !engine->UpdateAllTerminals())
+        showNotSent(tr("命令未能发出，请检查网络连接！"));
+    else
+        ui->UpdateCheckBox->setCheckState(Qt::Unchecked);
 }
 
 void QueryTool::set_all_reset_slot()
 {
-    if (engine != nullptr)
-        engine->ResetAllTerminals();
-    ui->ResetCheckBox->setCheckState(Qt::Unchecked);
+    if (engine == nullptr || !engine->ResetAllTerminals())
+        showNotSent(tr("命令未能发出，请检查网络连接！"));
+    else
+        ui->ResetCheckBox->setCheckState(Qt::Unchecked);
 }
 
 void QueryTool::showTerminal(const TerminalParam* record)
@@ -229,6 +234,14 @@ void QueryTool::showSetSucceeded()
 {
     QMessageBox::information(this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"),
                              QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void QueryTool::showNotSent(const QString& reason)
+{
+    // From the event loop: the first search starts inside the constructor.
+    QTimer::singleShot(0, this, [this, reason] {
+        QMessageBox::warning(this, tr("错误"), reason, QMessageBox::Ok, QMessageBox::NoButton);
+    });
 }
 
 void QueryTool::showSetFailed()

@@ -1,12 +1,12 @@
 #include "ui/settings/QuerySettingDialog.h"
 
-#include "ui/settings/DeviceKindTable.h"
+#include "net/DeviceKindTable.h"
 #include "ui/settings/IpSettingCheck.h"
 #include "ui_QuerySettingDialog.h"
 
 #include <QMessageBox>
-#include <QRegExp>
-#include <QRegExpValidator>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,8 +49,8 @@ void readAddress(NxIPLineEdit* editor, char (&field)[N])
 
 }  // namespace
 
-QuerySettingDialog::QuerySettingDialog(TerminalParam param, bool isBroadcast)
-    : QDialog(nullptr)
+QuerySettingDialog::QuerySettingDialog(TerminalParam param, bool isBroadcast, QWidget* parent)
+    : QDialog(parent)
     , fDeviceKind(-1)
     , fTermParam(param)
     , fTalkbackOnly(false)
@@ -60,22 +60,22 @@ QuerySettingDialog::QuerySettingDialog(TerminalParam param, bool isBroadcast)
     fDeviceKind = findKindByType(fTermParam.Type);
     ui->setupUi(this);
 
-    connect(ui->OkBtn, SIGNAL(clicked()), this, SLOT(ok_btn_clicked()));
-    connect(ui->CancelBtn, SIGNAL(clicked()), this, SLOT(cancel_btn_clicked()));
-    connect(ui->fCbxAutoIp, SIGNAL(clicked(bool)), this, SLOT(auto_get_ip_changed(bool)));
-    connect(ui->fGrpManuanlIp, SIGNAL(clicked(bool)), this, SLOT(cbx_manual_ip_changed(bool)));
-    connect(ui->tabWidget, SIGNAL(currentChanged(int)), this, SLOT(tab_changed(int)));
-    connect(ui->SvrPortCheckBox, SIGNAL(stateChanged(int)), this, SLOT(portBoxStateChanged(int)));
-    connect(ui->MacCheckBox, SIGNAL(stateChanged(int)), this, SLOT(macBoxStateChanged(int)));
-    connect(ui->NetSpeedCheck, SIGNAL(stateChanged(int)), this, SLOT(netBoxStateChanged(int)));
-    connect(ui->fGrpMultSvrIp, SIGNAL(clicked(bool)), this, SLOT(grp_mult_svr_clicked(bool)));
-    connect(ui->trebleHorSlider, SIGNAL(valueChanged(int)), ui->spinBoxTreble, SLOT(setValue(int)));
-    connect(ui->spinBoxTreble, SIGNAL(valueChanged(int)), ui->trebleHorSlider, SLOT(setValue(int)));
-    connect(ui->bassHorSlider, SIGNAL(valueChanged(int)), ui->spinBoxBass, SLOT(setValue(int)));
-    connect(ui->spinBoxBass, SIGNAL(valueChanged(int)), ui->bassHorSlider, SLOT(setValue(int)));
-    connect(ui->talkbackGb, SIGNAL(clicked(bool)), this, SLOT(talkbackGbStateChanged(bool)));
-    connect(ui->fServer1Cb, SIGNAL(clicked(bool)), this, SLOT(slotServer1CbClicked(bool)));
-    connect(ui->fServer2Cb, SIGNAL(clicked(bool)), this, SLOT(slotServer2CbClicked(bool)));
+    connect(ui->OkBtn, &QPushButton::clicked, this, &QuerySettingDialog::ok_btn_clicked);
+    connect(ui->CancelBtn, &QPushButton::clicked, this, &QuerySettingDialog::cancel_btn_clicked);
+    connect(ui->fCbxAutoIp, &QCheckBox::clicked, this, &QuerySettingDialog::auto_get_ip_changed);
+    connect(ui->fGrpManuanlIp, &QGroupBox::clicked, this, &QuerySettingDialog::cbx_manual_ip_changed);
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, &QuerySettingDialog::tab_changed);
+    connect(ui->SvrPortCheckBox, &QCheckBox::stateChanged, this, &QuerySettingDialog::portBoxStateChanged);
+    connect(ui->MacCheckBox, &QCheckBox::stateChanged, this, &QuerySettingDialog::macBoxStateChanged);
+    connect(ui->NetSpeedCheck, &QCheckBox::stateChanged, this, &QuerySettingDialog::netBoxStateChanged);
+    connect(ui->fGrpMultSvrIp, &QGroupBox::clicked, this, &QuerySettingDialog::grp_mult_svr_clicked);
+    connect(ui->trebleHorSlider, &QSlider::valueChanged, ui->spinBoxTreble, &QSpinBox::setValue);
+    connect(ui->spinBoxTreble, qOverload<int>(&QSpinBox::valueChanged), ui->trebleHorSlider, &QSlider::setValue);
+    connect(ui->bassHorSlider, &QSlider::valueChanged, ui->spinBoxBass, &QSpinBox::setValue);
+    connect(ui->spinBoxBass, qOverload<int>(&QSpinBox::valueChanged), ui->bassHorSlider, &QSlider::setValue);
+    connect(ui->talkbackGb, &QGroupBox::clicked, this, &QuerySettingDialog::talkbackGbStateChanged);
+    connect(ui->fServer1Cb, &QCheckBox::clicked, this, &QuerySettingDialog::slotServer1CbClicked);
+    connect(ui->fServer2Cb, &QCheckBox::clicked, this, &QuerySettingDialog::slotServer2CbClicked);
 
     loadBasicSettings(fTermParam);
     loadAdvancedSettings(fTermParam);
@@ -93,7 +93,7 @@ QuerySettingDialog::~QuerySettingDialog()
 
 void QuerySettingDialog::loadBasicSettings(TerminalParam p)
 {
-    ui->idEdit->setValidator(new QRegExpValidator(QRegExp("[1-9]\\d{3}"), this));
+    ui->idEdit->setValidator(new QRegularExpressionValidator(QRegularExpression("[1-9]\\d{3}"), this));
     ui->idEdit->setMaxLength(kIdMaxLength);
     ui->idEdit->setText(p.ID == 0 ? QStringLiteral("1") : QString::number(p.ID));
 
@@ -118,7 +118,7 @@ void QuerySettingDialog::loadBasicSettings(TerminalParam p)
 
 void QuerySettingDialog::loadAdvancedSettings(TerminalParam p)
 {
-    ui->SeverPortEdit->setValidator(new QRegExpValidator(QRegExp("[1-9]\\d{4}"), this));
+    ui->SeverPortEdit->setValidator(new QRegularExpressionValidator(QRegularExpression("[1-9]\\d{4}"), this));
     ui->SeverPortEdit->setMaxLength(kPortMaxLength);
     ui->SeverPortEdit->setEnabled(false);
     ui->MacEdit->setEnabled(false);

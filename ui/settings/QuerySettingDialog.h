@@ -17,7 +17,7 @@ class QuerySettingDialog : public QDialog {
     Q_OBJECT
 
 public:
-    QuerySettingDialog(TerminalParam param, bool isBroadcast);
+    QuerySettingDialog(TerminalParam param, bool isBroadcast, QWidget* parent = nullptr);
     ~QuerySettingDialog() override;
 
     void loadBasicSettings(TerminalParam p);

@@ -8,6 +8,8 @@ namespace {
 // "intermediate" while it has no more digits than the maximum (256 for
 // 0..255), and the field would then hold it. A field refuses it outright.
 class FieldValidator : public QIntValidator {
+    Q_OBJECT
+
 public:
     using QIntValidator::QIntValidator;
 
@@ -36,3 +38,5 @@ NxIpField::NxIpField(QWidget* parent)
 }
 
 NxIpField::~NxIpField() = default;
+
+#include "NxIpField.moc"
