@@ -1,5 +1,6 @@
 #include "app/ProgramSession.h"
 
+#include "app/ConfigStore.h"
 #include "ui/main/QueryTool.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,9 @@ ProgramSession::ProgramSession(const EndpointSettings& settings)
     : thread(settings)
 {
     thread.start(QThread::InheritPriority);
-    mainWindow = std::make_unique<QueryTool>(thread.engine());
+    WindowConfig config;
+    config.mode = ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10);
+    mainWindow = std::make_unique<QueryTool>(thread.engine(), config);
 }
 
 ProgramSession::~ProgramSession()

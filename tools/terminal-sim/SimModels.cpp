@@ -1,7 +1,7 @@
 #include "SimModels.h"
 
 #include "TerminalSimulator.h"
-#include "ui/settings/DeviceKindTable.h"
+#include "net/DeviceKindTable.h"
 
 #include <algorithm>
 #include <cstring>

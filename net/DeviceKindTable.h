@@ -1,6 +1,6 @@
-// DeviceKindTable: the fixed table of terminal models the settings dialog
-// knows, with each model's kind code and default server port. Constant data,
-// read from the user-interface thread only.
+// DeviceKindTable: the fixed table of terminal models, with each model's
+// kind code and default server port. Plain constant data about terminals,
+// shared by the settings dialog and the simulator; any thread.
 #pragma once
 
 #include <cstdint>

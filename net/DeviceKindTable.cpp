@@ -1,4 +1,4 @@
-#include "ui/settings/DeviceKindTable.h"
+#include "net/DeviceKindTable.h"
 
 #include <cstring>
 
