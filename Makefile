@@ -1,28 +1,40 @@
 # Two commands do everything on a fresh Debian machine:
 #   make run    install what is missing, build, start a simulated fleet and the tool
 #   make test   install what is missing, build, run every test in a private network namespace
-# Also: make test SANITIZE=1 (AddressSanitizer + UBSan build), make fuzz, make bench.
+# Variants: make test SANITIZE=1 (AddressSanitizer + UBSan; SANITIZE=address
+# says the same), make test SANITIZE=thread (ThreadSanitizer), make test QT=6
+# (Qt 6 instead of Qt 5.15). Also: make fuzz, make bench.
 
-SANITIZE ?= 0
+SANITIZE ?=
+QT ?= 5
 FUZZ_SECONDS ?= 60
 
 ifeq ($(SANITIZE),1)
+override SANITIZE := address
+endif
+
+ifeq ($(SANITIZE),address)
 BUILD_DIR ?= build-asan
-CMAKE_FLAGS += -DSANITIZE=ON
+else ifeq ($(SANITIZE),thread)
+BUILD_DIR ?= build-tsan
+else ifeq ($(QT),6)
+BUILD_DIR ?= build-qt6
 else
 BUILD_DIR ?= build
 endif
+CMAKE_FLAGS += -DSANITIZE=$(SANITIZE) -DQT_MAJOR=$(QT)
 
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp
 
 .PHONY: all deps build test run fuzz bench clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@QT=$(QT) scripts/install-deps
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
@@ -41,4 +53,4 @@ bench: build
 	scripts/in-netns sh -c 'for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true'
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-qt6 build-fuzz

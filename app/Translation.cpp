@@ -3,8 +3,12 @@
 #include "app/ConfigStore.h"
 
 #include <QCoreApplication>
-#include <QTextCodec>
 #include <QTranslator>
+#include <QtGlobal>
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#include <QTextCodec>
+#endif
 
 void installTranslation()
 {
@@ -16,5 +20,8 @@ void installTranslation()
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 always takes local 8-bit text as UTF-8; Qt 5 follows the locale.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+#endif
 }
