@@ -3,17 +3,11 @@
 #include "app/ConfigStore.h"
 #include "ui/main/QueryTool.h"
 
-#include <QCoreApplication>
-#include <QMessageBox>
-#include <QTimer>
-
 ProgramSession::ProgramSession(const EndpointSettings& settings)
     : thread(settings)
 {
     thread.start(QThread::InheritPriority);
-    WindowConfig config;
-    config.mode = ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10);
-    mainWindow = std::make_unique<QueryTool>(thread.engine(), config);
+    mainWindow = std::make_unique<QueryTool>(thread.engine(), windowConfigFromFile());
 }
 
 ProgramSession::~ProgramSession()
@@ -26,12 +20,6 @@ ProgramSession::~ProgramSession()
 void ProgramSession::show()
 {
     mainWindow->show();
-    NxNetControl* control = thread.engine();
-    if (!control->IsOpen()) {
-        QueryTool* parent = mainWindow.get();
-        const uint16_t port = control->Settings().localPort;
-        QTimer::singleShot(0, parent, [parent, port] { warnPortUnavailable(parent, port); });
-    }
 }
 
 QueryTool* ProgramSession::window()
@@ -44,10 +32,9 @@ NxNetControl* ProgramSession::engine()
     return thread.engine();
 }
 
-void warnPortUnavailable(QWidget* parent, uint16_t port)
+WindowConfig windowConfigFromFile()
 {
-    QMessageBox::warning(parent, QCoreApplication::translate("QueryTool", "错误"),
-                         QCoreApplication::translate(
-                             "QueryTool", "无法打开UDP端口%1，该端口可能已被其他程序占用。")
-                             .arg(port));
+    WindowConfig config;
+    config.mode = ConfigStore::value(ConfigStore::Mode).toInt(nullptr, 10);
+    return config;
 }

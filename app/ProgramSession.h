@@ -11,7 +11,10 @@
 #include <memory>
 
 class QueryTool;
-class QWidget;
+struct WindowConfig;
+
+// What the window takes from ./config.ini.
+WindowConfig windowConfigFromFile();
 
 class ProgramSession {
 public:
@@ -22,8 +25,8 @@ public:
     ProgramSession(const ProgramSession&) = delete;
     ProgramSession& operator=(const ProgramSession&) = delete;
 
-    // Shows the window; when the port could not be opened, a warning follows
-    // as soon as the event loop runs.
+    // Shows the window; when the port could not be opened, the window's first
+    // search says so as soon as the event loop runs.
     void show();
 
     QueryTool* window();
@@ -33,6 +36,3 @@ private:
     QueryThread thread;
     std::unique_ptr<QueryTool> mainWindow;
 };
-
-// The box that tells the user the engine's port could not be opened.
-void warnPortUnavailable(QWidget* parent, uint16_t port);

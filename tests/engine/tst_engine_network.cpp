@@ -6,11 +6,14 @@
 // reply callback runs on the worker thread, everything else on the test thread.
 #include "LoopbackSocket.h"
 #include "net/QueryThread.h"
+#include "platform/Ipv4Address.h"
 #include "platform/SocketLayer.h"
 #include "tools/terminal-sim/TerminalSimulator.h"
 
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <future>
@@ -20,7 +23,11 @@
 
 namespace {
 
-constexpr uint32_t kUnroutable = 0x0A4D0009u;  // 10.77.0.9: no route in a private network
+constexpr uint32_t kUnroutable = 0x0A4D0009u;  // no route to it in the test's own namespace
+
+// The engine's clock in the clock test: only the test moves it.
+std::atomic<uint64_t> engineNowMs{0};
+uint64_t engineClock() { return engineNowMs; }
 
 std::mutex repliesMutex;
 QList<int> received;  // the CSeq of every record handed to the reply callback, in order
@@ -79,7 +86,7 @@ SimConfig fleetOf(int size)
 // The engine pointed at a simulated fleet, or with fleet size 0 at a plain
 // socket on 127.0.0.1 playing the one terminal; the test starts the loop.
 // EndpointSettings{localPort (0: any free one), terminalPort, broadcastAddress,
-// replyTimeoutSeconds}, here and below.
+// replyTimeoutSeconds, clockMs}, here and below.
 struct Rig {
     TerminalSimulator sim;
     const bool simStarted = sim.start();
@@ -87,9 +94,10 @@ struct Rig {
     QueryThread thread;  // destroyed first: ends the loop
     NxNetControl* const engine = thread.engine();
 
-    explicit Rig(int fleetSize, int timeoutSeconds = 1)
+    explicit Rig(int fleetSize, int timeoutSeconds = 1, uint64_t (*clock)() = MonotonicMs)
         : sim(fleetOf(std::max(fleetSize, 1)))
-        , thread(EndpointSettings{0, fleetSize > 0 ? sim.port() : terminal.port(), kLoopbackBroadcast, timeoutSeconds})
+        , thread(EndpointSettings{0, fleetSize > 0 ? sim.port() : terminal.port(), kLoopbackBroadcast, timeoutSeconds,
+                                  clock})
     {
         engine->replyCallback = collect;
     }
@@ -150,7 +158,10 @@ private slots:
         QTest::newRow("reboot: the terminal, then a broadcast copy") << QByteArray("reboot") << normal << int(kReplyOk) << "TB";
         QTest::newRow("get refused") << QByteArray("get") << int(SimBehaviour::Answer400) << int(kReplyRefused) << "T";
         QTest::newRow("get unanswered") << QByteArray("get") << int(SimBehaviour::Silent) << int(kReplyTimeout) << "T";
-        QTest::newRow("get, invalid address text") << QByteArray("get 999.1.1.1") << normal << int(kReplyOk) << "B";
+        // Sent to the broadcast address, every terminal would take it.
+        for (const char* operation : {"get", "set", "volume", "tone"})
+            QTest::addRow("%s, address that does not convert: not sent", operation)
+                << QByteArray(operation) + " unaddressed" << normal << int(kNotSent) << "";
         QTest::newRow("set, IsBroadcast") << QByteArray("set all") << normal << int(kReplyOk) << "B";
     }
     void waitingOperations()
@@ -167,18 +178,24 @@ private slots:
         record.Address = rig.sim.terminalAddress(1);
         std::memcpy(record.OldMAC, record.MAC, sizeof record.MAC);
         record.IsBroadcast = operation == "set all";
-        if (operation == "get 999.1.1.1")
+        if (operation.endsWith("unaddressed")) {
             qstrcpy(record.IP, "999.1.1.1");
+            record.Address = kIpv4None;
+        }
         const int result = operation.startsWith("get") ? rig.engine->GetTerminal(record.IP)
                            : operation.startsWith("set") ? rig.engine->SetTerminal(&record)
                            : operation == "reboot"       ? rig.engine->RebootTerminal(&record, 2)
-                           : operation == "volume"       ? rig.engine->SetVolume(record.IP, 50, 40)
+                           : operation.startsWith("volume") ? rig.engine->SetVolume(record.IP, 50, 40)
                                                          : rig.engine->SetToneAndVolume(record.IP, -3, 5, 60);
         QCOMPARE(result, expected);
         QCOMPARE(rig.engine->PendingCount(), 0);
 
         QVERIFY(rig.sim.waitForRequests(size_t(sentTo.size()), 2000));
         QTest::qWait(100);  // and no more arrive
+        if (sentTo.isEmpty()) {
+            QVERIFY(rig.sim.requests().empty());
+            return;
+        }
         QString destinations;
         for (const SimRequest& request : rig.sim.requests()) {
             const uint32_t to = request.destinationAddress;
@@ -246,6 +263,22 @@ private slots:
         QCOMPARE(result.get(), first.left(3).toInt());
         if (get && first.startsWith("200"))
             QCOMPARE(QByteArray(record.Name), QByteArray("first"));
+    }
+
+    // A wait ends after more than the time-out on the engine's clock, and only
+    // then: a wall clock set back or forward meanwhile changes nothing.
+    void timeoutIsMeasuredOnTheEngineClock()
+    {
+        engineNowMs = 1000;
+        Rig rig(0, 5, engineClock);
+        rig.thread.start();
+        auto wait = std::async(std::launch::async, [&] { return rig.engine->GetTerminal("127.0.0.1"); });
+        QVERIFY(rig.nextRequest() > 0);
+        engineNowMs = 6000;  // exactly 5 s: not yet
+        QCOMPARE(wait.wait_for(std::chrono::milliseconds(700)), std::future_status::timeout);
+        engineNowMs = 6001;
+        QCOMPARE(wait.wait_for(std::chrono::seconds(3)), std::future_status::ready);
+        QCOMPARE(wait.get(), int(kReplyTimeout));
     }
 
     void lateReplyReachesTheCallbackButCompletesNothing()

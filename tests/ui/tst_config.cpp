@@ -2,6 +2,7 @@
 // with their defaults at once, the English translation from ./translate/,
 // and the "mode" key that shows the enter-upgrade button. No engine.
 #include "app/ConfigStore.h"
+#include "app/ProgramSession.h"
 #include "app/Translation.h"
 #include "tests/ui/ModalWatcher.h"
 #include "tests/ui/ScratchFolder.h"
@@ -39,12 +40,12 @@ private slots:
         QVERIFY(QDir().mkdir("translate"));
         QVERIFY(QFile::copy(QUERY_QM_DIR "/en.qm", "translate/en.qm"));
         installTranslation();
-        QueryTool english(nullptr);
+        QueryTool english(nullptr, windowConfigFromFile());
         QCOMPARE(child<QPushButton>(&english, "query_btn")->text(), QString("Start search"));
         QVERIFY2(child(&english, "enter_updata_btn")->isHidden(), "mode 0, the default, hides it");
         // The program's store shares the process's view of the file.
         QSettings("config.ini", QSettings::IniFormat).setValue("mode", "-3");
-        QueryTool upgrade(nullptr);
+        QueryTool upgrade(nullptr, windowConfigFromFile());
         QVERIFY2(!child(&upgrade, "enter_updata_btn")->isHidden(), "any other integer shows it");
     }
 };

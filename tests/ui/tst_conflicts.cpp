@@ -49,6 +49,7 @@ private slots:
             TerminalParam reply = record("Type=IPA-10; ServerPort=8; ID=" + n + "; CSeq=" + n + "; " + replies.at(i));
             onTerminalReply(&reply);
         }
+        QCoreApplication::processEvents();  // the hand-over is always queued
         for (const auto& kind : {qMakePair(&isIpConflict, ipOrder), qMakePair(&isMacConflict, macOrder)}) {
             QList<int> places;  // the replies' CSeq
             for (const TerminalParam& t : window.collectConflicts(kind.first))
@@ -79,7 +80,8 @@ private slots:
             if (n > 1)
                 QThread::msleep(400);
             TerminalParam reply = record(changes[n - 1], testTerminal(n, "IPA-10", "--"));
-            onTerminalReply(&reply);  // on this thread: taken over at once
+            onTerminalReply(&reply);
+            QCoreApplication::processEvents();  // the queued hand-over; the check is 500 ms off
             QCOMPARE(child<QLabel>(&window, "result_label")->text(), foundText(n));
         }
         QCoreApplication::processEvents();

@@ -9,6 +9,7 @@
 #include "tests/ui/ModalWatcher.h"
 #include "ui/main/PendingReplies.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -64,17 +65,25 @@ private slots:
         QCOMPARE(QString("%1 %2 %3").arg(s.broadcastAddress, 0, 16).arg(s.terminalPort).arg(s.localPort), settings);
     }
 
-    // Once; the program runs on without a network.
-    void portTakenWarns()
+    // The program runs on without a network; each search and each command on
+    // all terminals says it could not be sent, and its guard stays ticked.
+    void portTakenWarnsAndUnsentCommandsKeepTheirGuard()
     {
         NxNetControl holder(loopbackSettings(9));
         QVERIFY(holder.Open(0));
         ModalWatcher modals;
         ProgramSession session(EndpointSettings{holder.LocalPort(), 9, 0x7FFFFFFFu, 1});
         session.show();
-        QTest::qWait(500);
-        QCOMPARE(modals.summary(),
-                 QStringList{QString("错误: 无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(holder.LocalPort())});
+        for (const char* guard : {"SrvCheckBox", "UpdateCheckBox", "ResetCheckBox"}) {
+            auto* box = child<QCheckBox>(session.window(), guard);
+            box->setChecked(true);
+            const QByteArray button = QByteArray(guard).replace("CheckBox", "SureBtn");
+            QTest::mouseClick(child<QPushButton>(session.window(), button), Qt::LeftButton);
+            QVERIFY(box->isChecked());
+        }
+        QTRY_COMPARE(modals.count(), 4);
+        const QString warning = QString("错误: 无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(holder.LocalPort());
+        QCOMPARE(modals.summary(), (QStringList{warning, warning, warning, warning}));
     }
 
     // The first search fills the table: name shown unless empty or "--", the
@@ -100,7 +109,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
         QVERIFY(sinceSearch.elapsed() >= 1425);  // a coarse timer may fire 5 % early
         QCOMPARE(rig.sim->requests().size(), size_t(1));
+        // A reply is handed over from the event loop, never inside the call.
+        TerminalParam late = testTerminal(5, "NA-300", "Late");
+        onTerminalReply(&late);
+        QCOMPARE(shown(rig.window.get()).size(), 5);
+        QTRY_COMPARE(shown(rig.window.get()).size(), 6);
         QTest::mouseClick(query, Qt::LeftButton);
+        QCOMPARE(shown(rig.window.get()), QStringList{foundText(0)});  // not the last search's count
         QVERIFY(rig.sim->waitForRequests(2, kWaitMs));
     }
 

@@ -84,8 +84,9 @@ private:
     bool selectedTerminal(TerminalParam* record) const;
     void showSetSucceeded();
     void showSetFailed();
-    // The "错误" box for a request that could not go out at all.
-    void showNotSent(const QString& reason);
+    // The "错误" box for a request that could not go out at all, saying why:
+    // the port that could not be opened, or else `otherwise`.
+    void showNotSent(const QString& otherwise);
     void showTerminalCount();
     // Takes over replies from replyBacklog for a bounded time, so that a
     // large search never holds up the event loop for long; what is left

@@ -43,7 +43,7 @@ void QueryTool::query_terminal()
     terminalList.clear();
     knownTerminals.clear();
     showTerminalCount();
-    if (engine == nullptr || !engine->QueryAllTerminals())
+    if (engine != nullptr && !engine->QueryAllTerminals())
         showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
 
     ui->query_btn->setEnabled(false);
@@ -53,7 +53,7 @@ void QueryTool::query_terminal()
     ui->enterUpdateBtn->setEnabled(false);
     ui->termResetBtn->setEnabled(false);
 
-    QTimer::singleShot(kSearchButtonPauseMs, this, SLOT(set_query_btn_enable()));
+    QTimer::singleShot(kSearchButtonPauseMs, this, &QueryTool::set_query_btn_enable);
 }
 
 void QueryTool::set_query_btn_enable()

@@ -181,7 +181,7 @@ void QueryTool::set_all_server_slot()
         return;
     }
     // The guard stays ticked when nothing went out, so the user can retry.
-    if (engine == nullptr || !engine->SetAllServers(server))
+    if (engine != nullptr && !engine->SetAllServers(server))
         showNotSent(tr("命令未能发出，请检查网络连接！"));
     else
         ui->SrvCheckBox->setCheckState(Qt::Unchecked);
@@ -189,7 +189,7 @@ void QueryTool::set_all_server_slot()
 
 void QueryTool::set_all_update_slot()
 {
-    if (engine == nullptr || !engine->UpdateAllTerminals())
+    if (engine != nullptr && !engine->UpdateAllTerminals())
         showNotSent(tr("命令未能发出，请检查网络连接！"));
     else
         ui->UpdateCheckBox->setCheckState(Qt::Unchecked);
@@ -197,7 +197,7 @@ void QueryTool::set_all_update_slot()
 
 void QueryTool::set_all_reset_slot()
 {
-    if (engine == nullptr || !engine->ResetAllTerminals())
+    if (engine != nullptr && !engine->ResetAllTerminals())
         showNotSent(tr("命令未能发出，请检查网络连接！"));
     else
         ui->ResetCheckBox->setCheckState(Qt::Unchecked);
@@ -236,8 +236,11 @@ void QueryTool::showSetSucceeded()
                              QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-void QueryTool::showNotSent(const QString& reason)
+void QueryTool::showNotSent(const QString& otherwise)
 {
+    QString reason = otherwise;
+    if (engine != nullptr && !engine->IsOpen())
+        reason = tr("无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(engine->Settings().localPort);
     // From the event loop: the first search starts inside the constructor.
     QTimer::singleShot(0, this, [this, reason] {
         QMessageBox::warning(this, tr("错误"), reason, QMessageBox::Ok, QMessageBox::NoButton);
