@@ -96,8 +96,9 @@ void measure(int size)
 
     std::printf("  %5d terminals (%s): check %.2f ms = IP %.2f ms (%d listed) + MAC %.2f ms (%d listed) "
                 "+ dialog built and filled %.2f ms; list taken over in %.1f ms\n",
-                fleet.size(), label->text().toUtf8().constData(),
-                ipMs + macMs + dialogMs, ipMs, ip.size(), macMs, mac.size(), dialogMs, fillMs);
+                static_cast<int>(fleet.size()), label->text().toUtf8().constData(),
+                ipMs + macMs + dialogMs, ipMs, static_cast<int>(ip.size()), macMs, static_cast<int>(mac.size()),
+                dialogMs, fillMs);
     std::fflush(stdout);
 }
 

@@ -11,6 +11,7 @@ QueryThread::~QueryThread()
 {
     control.Close();
     wait();
+    std::lock_guard<std::mutex> ended(running);
 }
 
 NxNetControl* QueryThread::engine()
@@ -20,5 +21,6 @@ NxNetControl* QueryThread::engine()
 
 void QueryThread::run()
 {
+    std::lock_guard<std::mutex> loop(running);
     control.RunReceiveLoop();
 }
