@@ -46,12 +46,10 @@ bool given(const char* value)
 
 }  // namespace
 
-EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress,
-                                        const char* terminalPort, const char* localPort,
-                                        QStringList* problems)
+EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
+    const char* localPort, QStringList* problems)
 {
-    if (given(broadcastAddress)
-        && !parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
+    if (given(broadcastAddress) && !parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
         problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address; using the default")
                              .arg(QString::fromUtf8(broadcastAddress)));
     if (given(terminalPort) && !parsePort(QString::fromUtf8(terminalPort), 1, &base.terminalPort))
@@ -66,10 +64,8 @@ EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broad
 EndpointSettings endpointSettingsFromEnvironment()
 {
     QStringList problems;
-    const EndpointSettings settings =
-        applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
-                               std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"),
-                               &problems);
+    const EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
+        std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), &problems);
     for (const QString& problem : problems)
         std::fprintf(stderr, "QueryTool: %s\n", problem.toLocal8Bit().constData());
     return settings;

@@ -12,9 +12,8 @@
 
 // `base` with each given value applied; a null or empty value leaves the
 // setting alone, an invalid one leaves it too and adds a line to `problems`.
-EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress,
-                                        const char* terminalPort, const char* localPort,
-                                        QStringList* problems);
+EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
+    const char* localPort, QStringList* problems);
 
 // The defaults with the environment's overrides; problems go to standard error.
 EndpointSettings endpointSettingsFromEnvironment();

@@ -53,8 +53,7 @@ QList<TerminalParam> conflictFleet(int size)
 }
 
 // Best of a few runs of `job`, in milliseconds.
-template <typename Job>
-double bestOf(Job job)
+template <typename Job> double bestOf(Job job)
 {
     double best = 1e300;
     const double started = benchNowMs();
@@ -96,9 +95,8 @@ void measure(int size)
 
     std::printf("  %5d terminals (%s): check %.2f ms = IP %.2f ms (%d listed) + MAC %.2f ms (%d listed) "
                 "+ dialog built and filled %.2f ms; list taken over in %.1f ms\n",
-                static_cast<int>(fleet.size()), label->text().toUtf8().constData(),
-                ipMs + macMs + dialogMs, ipMs, static_cast<int>(ip.size()), macMs, static_cast<int>(mac.size()),
-                dialogMs, fillMs);
+        static_cast<int>(fleet.size()), label->text().toUtf8().constData(), ipMs + macMs + dialogMs, ipMs,
+        static_cast<int>(ip.size()), macMs, static_cast<int>(mac.size()), dialogMs, fillMs);
     std::fflush(stdout);
 }
 

@@ -102,14 +102,14 @@ private:
 };
 
 struct SearchFigures {
-    double completeMs = -1;    // query_terminal() to table and label complete
-    double afterSentMs = -1;   // last reply sent by the simulator to complete
-    double afterSeenMs = -1;   // last reply handed on by the engine to complete
-    double stallMs = 0;        // longest event-loop gap until complete
-    double stallAllMs = 0;     // the same, including the conflict check
-    double clearMs = 0;        // query_terminal() itself
+    double completeMs = -1;   // query_terminal() to table and label complete
+    double afterSentMs = -1;  // last reply sent by the simulator to complete
+    double afterSeenMs = -1;  // last reply handed on by the engine to complete
+    double stallMs = 0;       // longest event-loop gap until complete
+    double stallAllMs = 0;    // the same, including the conflict check
+    double clearMs = 0;       // query_terminal() itself
     int replies = 0;
-    long dropped = 0;          // by the kernel: the engine's receive buffer was full
+    long dropped = 0;  // by the kernel: the engine's receive buffer was full
     int rows = 0;
     QString label;
 };
@@ -183,14 +183,14 @@ void printSearch(const char* name, const SearchFigures& f, int fleet)
     if (f.completeMs >= 0) {
         std::printf("  %s: table complete %.1f ms after query_terminal(), %.1f ms after the simulator sent the "
                     "last reply (%.1f ms after the engine received it)\n",
-                    name, f.completeMs, f.afterSentMs, f.afterSeenMs);
+            name, f.completeMs, f.afterSentMs, f.afterSeenMs);
     } else {
         std::printf("  %s: table NOT complete: %d of %d rows, label \"%s\"\n", name, f.rows, fleet,
-                    f.label.toUtf8().constData());
+            f.label.toUtf8().constData());
     }
     std::printf("    replies %d of %d (%d lost, %ld by the kernel for a full receive buffer); longest event-loop "
                 "stall %.1f ms (%.1f ms with the conflict check); query_terminal() itself %.1f ms\n",
-                f.replies, fleet, fleet - f.replies, f.dropped, f.stallMs, f.stallAllMs, f.clearMs);
+        f.replies, fleet, fleet - f.replies, f.dropped, f.stallMs, f.stallAllMs, f.clearMs);
 }
 
 // The goals set for one search of 5 000 and of 10 000 terminals; other
@@ -206,7 +206,7 @@ void printGoals(int fleet, const SearchFigures& f)
         if (f.stallAllMs > 50)
             missed << "no stall over 50 ms";
         std::printf("  goals (within 150 ms of the last reply, no reply lost, no stall over 50 ms): %s\n",
-                    missed.isEmpty() ? "met" : qPrintable("MISSED: " + missed.join(", ")));
+            missed.isEmpty() ? "met" : qPrintable("MISSED: " + missed.join(", ")));
     } else if (fleet == 10000) {
         const bool met = f.completeMs >= 0 && f.afterSentMs <= 400;
         std::printf("  goal (within 400 ms of the last reply): %s\n", met ? "met" : "MISSED");
@@ -272,8 +272,7 @@ int runOne(int fleet, double limitSeconds, int argc, char** argv)
         const long peakKb = benchStatusKb("VmHWM");
         std::printf("  memory: peak %ld kB (VmHWM); %ld kB before the searches, of which the simulator %ld kB; "
                     "the searches added %ld kB, %.2f kB per terminal\n",
-                    peakKb, readyKb, simKb, peakKb - readyKb,
-                    static_cast<double>(peakKb - readyKb) / fleet);
+            peakKb, readyKb, simKb, peakKb - readyKb, static_cast<double>(peakKb - readyKb) / fleet);
         if (first.completeMs < 0 || again.completeMs < 0)
             result = 2;
         thread.engine()->replyCallback = onTerminalReply;

@@ -84,15 +84,14 @@ int main(int argc, char** argv)
     const QByteArray simReport = sim.readAllStandardError().trimmed();
 
     std::printf("bench_idle: QueryTool idle for %.1f s after its first search (fleet of %d, %s)\n", wallMs / 1000.0,
-                kFleet, simReport.constData());
+        kFleet, simReport.constData());
     if (!alive) {
         std::printf("  QueryTool was not running at the end of the measurement:\n%s\n",
-                    tool.readAllStandardError().constData());
+            tool.readAllStandardError().constData());
         return 1;
     }
-    std::printf("  start-up and first search: %.0f ms of CPU in the first %.1f s\n", startupCpu,
-                kSettleMs / 1000.0);
+    std::printf("  start-up and first search: %.0f ms of CPU in the first %.1f s\n", startupCpu, kSettleMs / 1000.0);
     std::printf("  CPU used %.0f ms = %.2f %% of one core; %.0f context switches per second\n", cpu1 - cpu0,
-                100.0 * (cpu1 - cpu0) / wallMs, (switches1 - switches0) * 1000.0 / wallMs);
+        100.0 * (cpu1 - cpu0) / wallMs, (switches1 - switches0) * 1000.0 / wallMs);
     return 0;
 }

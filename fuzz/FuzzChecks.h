@@ -42,8 +42,8 @@ inline void checkParsed(int result, const TerminalParam& r)
     FUZZ_CHECK(r.UseDNS <= 1 && r.AutoIP <= 1);
     FUZZ_CHECK(r.Speed == 0 || r.Speed == 10 || r.Speed == 100);
     // Never filled from a reply.
-    FUZZ_CHECK(r.NewID == 0 && r.OldMAC[0] == '\0' && r.Reboot == 0 && r.IsBroadcast == 0 && r.Address == 0
-               && r.Port == 0);
+    FUZZ_CHECK(
+        r.NewID == 0 && r.OldMAC[0] == '\0' && r.Reboot == 0 && r.IsBroadcast == 0 && r.Address == 0 && r.Port == 0);
     if (result != 200) {  // not a reply, or a 400: nothing but a 400's CSeq is taken
         TerminalParam expected;
         expected.CSeq = result == 400 ? r.CSeq : 0;

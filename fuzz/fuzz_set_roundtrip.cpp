@@ -19,8 +19,7 @@ struct Input {
 
     uint8_t byte() { return size ? (--size, *data++) : 0; }
 
-    template <typename... T>
-    void numbers(T&... values)  // each big-endian in its own width
+    template <typename... T> void numbers(T&... values)  // each big-endian in its own width
     {
         auto wide = [this](size_t width) {
             uint64_t value = 0;
@@ -33,8 +32,7 @@ struct Input {
 
     // Texts of up to N - 1 bytes. A text that must be read back avoids the
     // bytes in `forbidden` and zero; otherwise (forbidden "") a zero ends it.
-    template <size_t... N>
-    void texts(const char* forbidden, char (&... fields)[N])
+    template <size_t... N> void texts(const char* forbidden, char (&... fields)[N])
     {
         (text(forbidden, fields, N), ...);
     }
@@ -74,8 +72,8 @@ std::string printed(const TerminalParam& p)
     add(p.DNS1[0], "DNS1: %s\r\n", p.DNS1);
     add(p.DNS2[0], "DNS2: %s\r\n", p.DNS2);
     add(p.Website[0], "Website: %s\r\n", p.Website);
-    add(true, "IsBroadcast: %d\r\nSpeed: %d\r\nUseDNS: %d\r\nAutoIP: %d\r\nTreble: %d\r\nBass: %d\r\n",
-        p.IsBroadcast, p.Speed, p.UseDNS, p.AutoIP, p.Treble, p.Bass);
+    add(true, "IsBroadcast: %d\r\nSpeed: %d\r\nUseDNS: %d\r\nAutoIP: %d\r\nTreble: %d\r\nBass: %d\r\n", p.IsBroadcast,
+        p.Speed, p.UseDNS, p.AutoIP, p.Treble, p.Bass);
     add(true, "Reboot: %d\r\nReboot: HReset,%d\r\n", p.Reboot, p.Reboot);
     add(p.SvcConfig[0], "SvcConfig: %s\r\n", p.SvcConfig);
     return out + "\r\n";
@@ -88,17 +86,19 @@ TerminalParam expectedReply(const TerminalParam& p)
     r.ID = p.NewID;
     r.CSeq = p.CSeq;
 #define COPY(f) std::strcpy(r.f, p.f);
-    COPY(Type) COPY(MAC) COPY(IP) COPY(Mask) COPY(Gateway) COPY(DNS1) COPY(DNS2) COPY(Website)
+    COPY(Type)
+    COPY(MAC) COPY(IP) COPY(Mask) COPY(Gateway) COPY(DNS1) COPY(DNS2) COPY(Website)
 #undef COPY
-    // A server line is read back when its host has more than the blanks the
-    // reader skips; without a second server the first one is sent twice.
-    auto server = [](char* host, uint16_t* port, const char* sentHost, uint16_t sentPort) {
-        sentHost += std::strspn(sentHost, " \t\v\f");
-        if (*sentHost) {
-            std::strcpy(host, sentHost);
-            *port = sentPort;
-        }
-    };
+        // A server line is read back when its host has more than the blanks the
+        // reader skips; without a second server the first one is sent twice.
+        auto server
+        = [](char* host, uint16_t* port, const char* sentHost, uint16_t sentPort) {
+              sentHost += std::strspn(sentHost, " \t\v\f");
+              if (*sentHost) {
+                  std::strcpy(host, sentHost);
+                  *port = sentPort;
+              }
+          };
     server(r.Server, &r.ServerPort, p.Server, p.ServerPort);
     const bool second = p.Server2[0];
     server(r.Server2, &r.Server2Port, second ? p.Server2 : p.Server, second ? p.Server2Port : p.ServerPort);
@@ -119,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Input in{data, size};
     const bool readable = in.byte() & 1;
     TerminalParam p;
-    in.numbers(p.ID, p.NewID, p.CSeq, p.ServerPort, p.Server2Port, p.UseDNS, p.AutoIP, p.Reboot, p.IsBroadcast,
-               p.Speed, p.Treble, p.Bass, p.PlayVol, p.CaptureVol);
+    in.numbers(p.ID, p.NewID, p.CSeq, p.ServerPort, p.Server2Port, p.UseDNS, p.AutoIP, p.Reboot, p.IsBroadcast, p.Speed,
+        p.Treble, p.Bass, p.PlayVol, p.CaptureVol);
     const char* word = readable ? " \t\v\f\r\n" : "";
     in.texts(word, p.Type, p.OldMAC, p.MAC, p.IP, p.Mask, p.Gateway);
     in.texts(readable ? ":\r\n" : "", p.Server, p.Server2);

@@ -7,62 +7,99 @@
 // constexpr so that the request buffer bounds below are computed from the
 // very formats the builders print.
 constexpr const char* const HeaderTable[kHeaderCount] = {
-    "CSeq: %d\r\n",            // 0
-    "ID: %d\r\n",              // 1
-    "Type: %s\r\n",            // 2
-    "Ver: %s\r\n",             // 3
-    "MAC: %s\r\n",             // 4
-    "IP: %s\r\n",              // 5
-    "Mask: %s\r\n",            // 6
-    "Gateway: %s\r\n",         // 7
-    "Server: %[^:]:%d\r\n",    // 8
-    "Server: %s:%d\r\n",       // 9
-    "Server2: %[^:]:%d\r\n",   // 10
-    "Server2: %s:%d\r\n",      // 11
-    "DNS1: %s\r\n",            // 12
-    "DNS2: %s\r\n",            // 13
-    "Website: %[^\r]%s\r\n",   // 14
-    "Website: %s\r\n",         // 15
-    "UseDNS: %d\r\n",          // 16
-    "AutoIP: %d\r\n",          // 17
-    "Reboot: %s,%d\r\n",       // 18
-    "SN: %s\r\n",              // 19
-    "Mode: %s\r\n",            // 20
-    "IsBroadcast: %d\r\n",     // 21
-    "Speed: %d\r\n",           // 22
-    "SvcConfig: %s\r\n",       // 23
-    "Name: %s\r\n",            // 24
-    "Treble: %d\r\n",          // 25
-    "Bass: %d\r\n",            // 26
-    "PlayVol: %d\r\n",         // 27
-    "CaptureVol: %d\r\n",      // 28
-    "UpdateAll: %d\r\n",       // 29
-    "ResetAll: %d\r\n",        // 30
-    "DBP/1.0 %d %s\r\n",       // 31
-    "\r\n",                    // 32
-    "%d %s %s DBP/1.0\r\n",    // 33
-    "GET DBP/1.0\r\n",         // 34
-    "RESET DBP/1.0\r\n",       // 35
-    "CHECK DBP/1.0\r\n",       // 36
-    "SETTING DBP/1.0\r\n",     // 37
-    "SET DBP/1.0\r\n",         // 38
-    "HReset",                  // 39
-    "SaveReboot",              // 40
-    "Update1",                 // 41
-    "Update2",                 // 42
-    "UpdateMode",              // 43
+    "CSeq: %d\r\n",           // 0
+    "ID: %d\r\n",             // 1
+    "Type: %s\r\n",           // 2
+    "Ver: %s\r\n",            // 3
+    "MAC: %s\r\n",            // 4
+    "IP: %s\r\n",             // 5
+    "Mask: %s\r\n",           // 6
+    "Gateway: %s\r\n",        // 7
+    "Server: %[^:]:%d\r\n",   // 8
+    "Server: %s:%d\r\n",      // 9
+    "Server2: %[^:]:%d\r\n",  // 10
+    "Server2: %s:%d\r\n",     // 11
+    "DNS1: %s\r\n",           // 12
+    "DNS2: %s\r\n",           // 13
+    "Website: %[^\r]%s\r\n",  // 14
+    "Website: %s\r\n",        // 15
+    "UseDNS: %d\r\n",         // 16
+    "AutoIP: %d\r\n",         // 17
+    "Reboot: %s,%d\r\n",      // 18
+    "SN: %s\r\n",             // 19
+    "Mode: %s\r\n",           // 20
+    "IsBroadcast: %d\r\n",    // 21
+    "Speed: %d\r\n",          // 22
+    "SvcConfig: %s\r\n",      // 23
+    "Name: %s\r\n",           // 24
+    "Treble: %d\r\n",         // 25
+    "Bass: %d\r\n",           // 26
+    "PlayVol: %d\r\n",        // 27
+    "CaptureVol: %d\r\n",     // 28
+    "UpdateAll: %d\r\n",      // 29
+    "ResetAll: %d\r\n",       // 30
+    "DBP/1.0 %d %s\r\n",      // 31
+    "\r\n",                   // 32
+    "%d %s %s DBP/1.0\r\n",   // 33
+    "GET DBP/1.0\r\n",        // 34
+    "RESET DBP/1.0\r\n",      // 35
+    "CHECK DBP/1.0\r\n",      // 36
+    "SETTING DBP/1.0\r\n",    // 37
+    "SET DBP/1.0\r\n",        // 38
+    "HReset",                 // 39
+    "SaveReboot",             // 40
+    "Update1",                // 41
+    "Update2",                // 42
+    "UpdateMode",             // 43
 };
 
 namespace {
 
 enum Header {
-    kCSeq = 0, kID, kType, kVer, kMAC, kIP, kMask, kGateway,
-    kServerRead, kServerWrite, kServer2Read, kServer2Write,
-    kDNS1, kDNS2, kWebsiteRead, kWebsite, kUseDNS, kAutoIP, kRebootArg, kSN, kMode,
-    kIsBroadcast, kSpeed, kSvcConfig, kName, kTreble, kBass, kPlayVol, kCaptureVol,
-    kUpdateAll, kResetAll,
-    kStatusLine, kLineEnd, kRequestLine, kGetLine, kResetLine, kCheckLine,
-    kSettingLine, kSetLine, kHReset, kSaveReboot, kUpdate1, kUpdate2, kUpdateMode,
+    kCSeq = 0,
+    kID,
+    kType,
+    kVer,
+    kMAC,
+    kIP,
+    kMask,
+    kGateway,
+    kServerRead,
+    kServerWrite,
+    kServer2Read,
+    kServer2Write,
+    kDNS1,
+    kDNS2,
+    kWebsiteRead,
+    kWebsite,
+    kUseDNS,
+    kAutoIP,
+    kRebootArg,
+    kSN,
+    kMode,
+    kIsBroadcast,
+    kSpeed,
+    kSvcConfig,
+    kName,
+    kTreble,
+    kBass,
+    kPlayVol,
+    kCaptureVol,
+    kUpdateAll,
+    kResetAll,
+    kStatusLine,
+    kLineEnd,
+    kRequestLine,
+    kGetLine,
+    kResetLine,
+    kCheckLine,
+    kSettingLine,
+    kSetLine,
+    kHReset,
+    kSaveReboot,
+    kUpdate1,
+    kUpdate2,
+    kUpdateMode,
 };
 static_assert(kUpdateMode == kHeaderCount - 1, "one name per table entry");
 static_assert(kStatusLine == kNoHeader, "reply keys are the entries before the status line");
@@ -73,10 +110,10 @@ constexpr const char* kRebootLine = "Reboot: %d\r\n";
 // ---------------------------------------------------------------- composing
 
 // Widest printed form of each kind of number, and the longest texts.
-constexpr std::size_t kInt32Width = 11;   // "-2147483648"
-constexpr std::size_t kUint16Width = 5;   // "65535"
-constexpr std::size_t kUint8Width = 3;    // "255"
-constexpr std::size_t kInt8Width = 4;     // "-128"
+constexpr std::size_t kInt32Width = 11;  // "-2147483648"
+constexpr std::size_t kUint16Width = 5;  // "65535"
+constexpr std::size_t kUint8Width = 3;   // "255"
+constexpr std::size_t kInt8Width = 4;    // "-128"
 constexpr std::size_t kShortText = sizeof(TerminalParam::Type) - 1;
 constexpr std::size_t kLongText = sizeof(TerminalParam::Website) - 1;
 static_assert(sizeof(TerminalParam::SvcConfig) - 1 == kLongText, "both long texts share one bound");
@@ -105,46 +142,43 @@ constexpr std::size_t kRebootBufferSize = 513;
 // for a record with long texts. This is the longest SET that any record can
 // produce: every optional line present, every text at its capacity (31, or 127
 // for Website and SvcConfig) and every number at its widest printed form.
-constexpr std::size_t kSetBufferSize =
-    widest(HeaderTable[kRequestLine], {kInt32Width, kShortText, kShortText})  //  85
-    + widest(HeaderTable[kCSeq], {kUint16Width})                              //  13
-    + widest(HeaderTable[kType], {kShortText})                                //  39
-    + widest(HeaderTable[kID], {kInt32Width})                                 //  17
-    + widest(HeaderTable[kMAC], {kShortText})                                 //  38
-    + widest(HeaderTable[kIP], {kShortText})                                  //  37
-    + widest(HeaderTable[kMask], {kShortText})                                //  39
-    + widest(HeaderTable[kGateway], {kShortText})                             //  42
-    + widest(HeaderTable[kServerWrite], {kShortText, kUint16Width})           //  47
-    + widest(HeaderTable[kServer2Write], {kShortText, kUint16Width})          //  48
-    + widest(HeaderTable[kDNS1], {kShortText})                                //  39
-    + widest(HeaderTable[kDNS2], {kShortText})                                //  39
-    + widest(HeaderTable[kWebsite], {kLongText})                              // 138
-    + widest(HeaderTable[kIsBroadcast], {kUint8Width})                        //  18
-    + widest(HeaderTable[kSpeed], {kUint16Width})                             //  14
-    + widest(HeaderTable[kUseDNS], {kUint8Width})                             //  13
-    + widest(HeaderTable[kAutoIP], {kUint8Width})                             //  13
-    + widest(HeaderTable[kTreble], {kInt8Width})                              //  14
-    + widest(HeaderTable[kBass], {kInt8Width})                                //  12
-    + widest(kRebootLine, {kUint8Width})                                      //  13
-    + widest(HeaderTable[kRebootArg], {widest(HeaderTable[kHReset]), kUint8Width})  //  20
-    + widest(HeaderTable[kSvcConfig], {kLongText})                            // 140
-    + widest(HeaderTable[kLineEnd])                                           //   2
-    + 1;                                                                      // terminator
+constexpr std::size_t kSetBufferSize = widest(HeaderTable[kRequestLine], {kInt32Width, kShortText, kShortText})  //  85
+    + widest(HeaderTable[kCSeq], {kUint16Width})                                                                 //  13
+    + widest(HeaderTable[kType], {kShortText})                                                                   //  39
+    + widest(HeaderTable[kID], {kInt32Width})                                                                    //  17
+    + widest(HeaderTable[kMAC], {kShortText})                                                                    //  38
+    + widest(HeaderTable[kIP], {kShortText})                                                                     //  37
+    + widest(HeaderTable[kMask], {kShortText})                                                                   //  39
+    + widest(HeaderTable[kGateway], {kShortText})                                                                //  42
+    + widest(HeaderTable[kServerWrite], {kShortText, kUint16Width})                                              //  47
+    + widest(HeaderTable[kServer2Write], {kShortText, kUint16Width})                                             //  48
+    + widest(HeaderTable[kDNS1], {kShortText})                                                                   //  39
+    + widest(HeaderTable[kDNS2], {kShortText})                                                                   //  39
+    + widest(HeaderTable[kWebsite], {kLongText})                                                                 // 138
+    + widest(HeaderTable[kIsBroadcast], {kUint8Width})                                                           //  18
+    + widest(HeaderTable[kSpeed], {kUint16Width})                                                                //  14
+    + widest(HeaderTable[kUseDNS], {kUint8Width})                                                                //  13
+    + widest(HeaderTable[kAutoIP], {kUint8Width})                                                                //  13
+    + widest(HeaderTable[kTreble], {kInt8Width})                                                                 //  14
+    + widest(HeaderTable[kBass], {kInt8Width})                                                                   //  12
+    + widest(kRebootLine, {kUint8Width})                                                                         //  13
+    + widest(HeaderTable[kRebootArg], {widest(HeaderTable[kHReset]), kUint8Width})                               //  20
+    + widest(HeaderTable[kSvcConfig], {kLongText})                                                               // 140
+    + widest(HeaderTable[kLineEnd])                                                                              //   2
+    + 1;  // terminator
 static_assert(kSetBufferSize == 881, "the bound quoted in the tests and notes");
 
 // The longest reboot request fits its fixed buffer.
 static_assert(widest(HeaderTable[kRequestLine], {kInt32Width, kShortText, kShortText})
-                      + widest(HeaderTable[kCSeq], {kUint16Width})
-                      + widest(HeaderTable[kType], {kShortText})
-                      + widest(kRebootLine, {kUint8Width}) + widest(HeaderTable[kLineEnd]) + 1
-                  <= kRebootBufferSize,
-              "reboot request fits");
+            + widest(HeaderTable[kCSeq], {kUint16Width}) + widest(HeaderTable[kType], {kShortText})
+            + widest(kRebootLine, {kUint8Width}) + widest(HeaderTable[kLineEnd]) + 1
+        <= kRebootBufferSize,
+    "reboot request fits");
 
 // Everything of a server-for-all request but the server text itself.
-constexpr std::size_t kServerRequestFixed = widest(HeaderTable[kSetLine])
-    + widest(HeaderTable[kCSeq], {kUint16Width})
-    + widest(HeaderTable[kServerWrite], {0, 1})
-    + widest(HeaderTable[kIsBroadcast], {kUint8Width}) + widest(HeaderTable[kLineEnd]) + 1;
+constexpr std::size_t kServerRequestFixed = widest(HeaderTable[kSetLine]) + widest(HeaderTable[kCSeq], {kUint16Width})
+    + widest(HeaderTable[kServerWrite], {0, 1}) + widest(HeaderTable[kIsBroadcast], {kUint8Width})
+    + widest(HeaderTable[kLineEnd]) + 1;
 
 // One argument of a format: a number for "%d", a text of known length for "%s".
 struct Arg {
@@ -154,13 +188,18 @@ struct Arg {
     std::size_t length;
 };
 
-Arg number(long long value) { return {false, value, nullptr, 0}; }
+Arg number(long long value)
+{
+    return {false, value, nullptr, 0};
+}
 
-Arg text(const char* value) { return {true, 0, value, std::strlen(value)}; }
+Arg text(const char* value)
+{
+    return {true, 0, value, std::strlen(value)};
+}
 
 // A record's text: its last byte is the terminator, so it is never read.
-template <std::size_t N>
-Arg field(const char (&value)[N])
+template <std::size_t N> Arg field(const char (&value)[N])
 {
     return {true, 0, value, strnlen(value, N - 1)};
 }
@@ -169,7 +208,11 @@ Arg field(const char (&value)[N])
 // message that does not fit yields no message rather than a cut one.
 class Composer {
 public:
-    explicit Composer(std::size_t capacity) : buffer_(new char[capacity]), capacity_(capacity) {}
+    explicit Composer(std::size_t capacity)
+        : buffer_(new char[capacity])
+        , capacity_(capacity)
+    {
+    }
 
     void add(const char* format, std::initializer_list<Arg> args = {})
     {
@@ -215,8 +258,8 @@ private:
     {
         char digits[24];
         std::size_t start = sizeof digits;
-        unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                                 : static_cast<unsigned long long>(value);
+        unsigned long long magnitude
+            = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
         do {
             digits[--start] = static_cast<char>('0' + magnitude % 10);
             magnitude /= 10;
@@ -251,11 +294,20 @@ DbpRequest buildSetAll(Header header, uint16_t cseq, uint8_t isBroadcast)
 // so a missing value is never taken from the next line), and a text longer
 // than its field is cut to fit.
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
-bool isWordEnd(char c) { return c == '\0' || isBlank(c) || isLineEnd(c); }
+bool isWordEnd(char c)
+{
+    return c == '\0' || isBlank(c) || isLineEnd(c);
+}
 
 const char* skipBlanks(const char* s)
 {
@@ -283,8 +335,7 @@ const char* readNumber(const char* s, int32_t* value)
 }
 
 // Copies at most N - 1 bytes and terminates; the rest is dropped.
-template <std::size_t N>
-void store(char (&field)[N], const char* from, std::size_t length)
+template <std::size_t N> void store(char (&field)[N], const char* from, std::size_t length)
 {
     if (length > N - 1)
         length = N - 1;
@@ -294,8 +345,7 @@ void store(char (&field)[N], const char* from, std::size_t length)
 
 // The first whitespace-free word after any blanks; an empty value leaves the
 // field as it was.
-template <std::size_t N>
-void readWord(const char* s, char (&field)[N])
+template <std::size_t N> void readWord(const char* s, char (&field)[N])
 {
     s = skipBlanks(s);
     std::size_t length = 0;
@@ -307,8 +357,7 @@ void readWord(const char* s, char (&field)[N])
 
 // "host:port": the host runs to the first ':' of the line (blanks included);
 // both parts must be there for the line to count.
-template <std::size_t N>
-void readServer(const char* s, char (&host)[N], uint16_t* port)
+template <std::size_t N> void readServer(const char* s, char (&host)[N], uint16_t* port)
 {
     s = skipBlanks(s);
     std::size_t length = 0;
@@ -339,7 +388,10 @@ void readWebsite(const char* line, const char* value, TerminalParam* reply)
         readWord(value, reply->Website);
 }
 
-int8_t lowByte(int32_t value) { return static_cast<int8_t>(value); }
+int8_t lowByte(int32_t value)
+{
+    return static_cast<int8_t>(value);
+}
 
 // A reply line is matched on its entry's text before the first blank ("CSeq:").
 std::size_t keyLength(const char* entry)
@@ -360,18 +412,40 @@ void applyHeader(int header, const char* line, TerminalParam* r)
         if (readNumber(value, &n))
             r->ID = n;
         break;
-    case kType: readWord(value, r->Type); break;
-    case kVer: readWord(value, r->Ver); break;
-    case kMAC: readWord(value, r->MAC); break;
-    case kIP: readWord(value, r->IP); break;
-    case kMask: readWord(value, r->Mask); break;
-    case kGateway: readWord(value, r->Gateway); break;
-    case kServerRead: readServer(value, r->Server, &r->ServerPort); break;
-    case kServer2Read: readServer(value, r->Server2, &r->Server2Port); break;
-    case kDNS1: readWord(value, r->DNS1); break;
-    case kDNS2: readWord(value, r->DNS2); break;
+    case kType:
+        readWord(value, r->Type);
+        break;
+    case kVer:
+        readWord(value, r->Ver);
+        break;
+    case kMAC:
+        readWord(value, r->MAC);
+        break;
+    case kIP:
+        readWord(value, r->IP);
+        break;
+    case kMask:
+        readWord(value, r->Mask);
+        break;
+    case kGateway:
+        readWord(value, r->Gateway);
+        break;
+    case kServerRead:
+        readServer(value, r->Server, &r->ServerPort);
+        break;
+    case kServer2Read:
+        readServer(value, r->Server2, &r->Server2Port);
+        break;
+    case kDNS1:
+        readWord(value, r->DNS1);
+        break;
+    case kDNS2:
+        readWord(value, r->DNS2);
+        break;
     case kWebsiteRead:
-    case kWebsite: readWebsite(line, value, r); break;
+    case kWebsite:
+        readWebsite(line, value, r);
+        break;
     case kUseDNS:
         if (readNumber(value, &n))
             r->UseDNS = n != 0;
@@ -380,14 +454,18 @@ void applyHeader(int header, const char* line, TerminalParam* r)
         if (readNumber(value, &n))
             r->AutoIP = n != 0;
         break;
-    case kMode: readWord(value, r->Mode); break;
+    case kMode:
+        readWord(value, r->Mode);
+        break;
     case kSpeed:
         if (readNumber(value, &n)) {
             const uint16_t speed = static_cast<uint16_t>(n);
             r->Speed = (speed == 0 || speed == 10 || speed == 100) ? speed : 0;
         }
         break;
-    case kSvcConfig: readServiceConfig(value, r); break;
+    case kSvcConfig:
+        readServiceConfig(value, r);
+        break;
     case kName:
         store(r->Name, "--", 2);
         readWord(value, r->Name);

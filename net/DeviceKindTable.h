@@ -6,11 +6,11 @@
 #include <cstdint>
 
 struct DeviceKindInfo {
-    int32_t kind;          // device kind code, 0 to 30, each once
-    char type[128];        // model code as the terminal reports it in "Type"
-    char name[128];        // display name
-    int32_t defaultPort;   // server port used unless the user sets one
-    int32_t category;      // group number; not used by the dialog
+    int32_t kind;         // device kind code, 0 to 30, each once
+    char type[128];       // model code as the terminal reports it in "Type"
+    char name[128];       // display name
+    int32_t defaultPort;  // server port used unless the user sets one
+    int32_t category;     // group number; not used by the dialog
 };
 
 constexpr int kDeviceKindCount = 31;

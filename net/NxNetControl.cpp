@@ -187,8 +187,8 @@ int NxNetControl::WaitReply(uint16_t cseq, uint64_t deadline, TerminalParam* rep
     }
 }
 
-int NxNetControl::SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast,
-                              TerminalParam* reply)
+int NxNetControl::SendAndWait(
+    DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast, TerminalParam* reply)
 {
     if (!message) {
         RemovePending(cseq);

@@ -81,9 +81,9 @@ public:
 
 private:
     struct PendingRequest {
-        int32_t CSeq;      // matched on its low 16 bits
-        int32_t status;    // 0 until a reply is recorded, then 200 or 400
-        uint64_t deadline;  // settings.clockMs() reading after which it has timed out
+        int32_t CSeq;         // matched on its low 16 bits
+        int32_t status;       // 0 until a reply is recorded, then 200 or 400
+        uint64_t deadline;    // settings.clockMs() reading after which it has timed out
         TerminalParam reply;  // the reply that completed the request
     };
 
@@ -93,8 +93,7 @@ private:
     void RemovePending(uint16_t cseq);
     int WaitReply(uint16_t cseq, uint64_t deadline, TerminalParam* reply);
 
-    int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast,
-                    TerminalParam* reply);
+    int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast, TerminalParam* reply);
     bool SendBroadcast(DbpRequest message);
     bool SendText(const char* text, uint32_t address);
     // The address of one terminal, or kIpv4None when the text does not

@@ -18,6 +18,5 @@ uint32_t TickCountMs()
 void SleepMs(uint32_t ms)
 {
     timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) { }
 }

@@ -35,8 +35,7 @@ bool UdpSocket::Open(uint16_t port)
     handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     wakeHandle = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     const sockaddr_in local = ipv4Address(INADDR_ANY, port);
-    if (handle < 0 || wakeHandle < 0
-        || bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    if (handle < 0 || wakeHandle < 0 || bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         Close();
         return false;
     }
@@ -104,7 +103,7 @@ int UdpSocket::ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16
     // MSG_TRUNC makes the call report the datagram's real length, so a
     // datagram that did not fit is recognised and dropped.
     const ssize_t received = recvfrom(handle, buffer, static_cast<size_t>(capacity), MSG_TRUNC | MSG_DONTWAIT,
-                                      reinterpret_cast<sockaddr*>(&from), &length);
+        reinterpret_cast<sockaddr*>(&from), &length);
     if (received < 0)
         return (errno == EBADF || errno == ENOTSOCK) ? kFailed : kSkipped;
     if (received > capacity)
@@ -121,8 +120,8 @@ int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t p
     const sockaddr_in to = ipv4Address(address, port);
     ssize_t sent;
     do {
-        sent = sendto(handle, data, static_cast<size_t>(length), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to),
-                      sizeof to);
+        sent = sendto(
+            handle, data, static_cast<size_t>(length), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } while (sent < 0 && errno == EINTR);
     return sent < 0 ? -1 : static_cast<int>(sent);
 }

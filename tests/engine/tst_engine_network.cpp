@@ -27,7 +27,10 @@ constexpr uint32_t kUnroutable = 0x0A4D0009u;  // no route to it in the test's o
 
 // The engine's clock in the clock test: only the test moves it.
 std::atomic<uint64_t> engineNowMs{0};
-uint64_t engineClock() { return engineNowMs; }
+uint64_t engineClock()
+{
+    return engineNowMs;
+}
 
 std::mutex repliesMutex;
 QList<int> received;  // the CSeq of every record handed to the reply callback, in order
@@ -68,7 +71,11 @@ struct InNamespace {
     const int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     const bool entered;
 
-    explicit InNamespace(int handle) : entered(home >= 0 && setns(handle, CLONE_NEWNET) == 0) { close(handle); }
+    explicit InNamespace(int handle)
+        : entered(home >= 0 && setns(handle, CLONE_NEWNET) == 0)
+    {
+        close(handle);
+    }
     ~InNamespace()
     {
         setns(home, CLONE_NEWNET);
@@ -96,8 +103,8 @@ struct Rig {
 
     explicit Rig(int fleetSize, int timeoutSeconds = 1, uint64_t (*clock)() = MonotonicMs)
         : sim(fleetOf(std::max(fleetSize, 1)))
-        , thread(EndpointSettings{0, fleetSize > 0 ? sim.port() : terminal.port(), kLoopbackBroadcast, timeoutSeconds,
-                                  clock})
+        , thread(EndpointSettings{
+              0, fleetSize > 0 ? sim.port() : terminal.port(), kLoopbackBroadcast, timeoutSeconds, clock})
     {
         engine->replyCallback = collect;
     }
@@ -155,7 +162,8 @@ private slots:
         const int normal = int(SimBehaviour::Normal);
         for (const char* operation : {"get", "set", "volume", "tone"})
             QTest::addRow("%s", operation) << QByteArray(operation) << normal << int(kReplyOk) << "T";
-        QTest::newRow("reboot: the terminal, then a broadcast copy") << QByteArray("reboot") << normal << int(kReplyOk) << "TB";
+        QTest::newRow("reboot: the terminal, then a broadcast copy")
+            << QByteArray("reboot") << normal << int(kReplyOk) << "TB";
         QTest::newRow("get refused") << QByteArray("get") << int(SimBehaviour::Answer400) << int(kReplyRefused) << "T";
         QTest::newRow("get unanswered") << QByteArray("get") << int(SimBehaviour::Silent) << int(kReplyTimeout) << "T";
         // Sent to the broadcast address, every terminal would take it.
@@ -183,10 +191,10 @@ private slots:
             record.Address = kIpv4None;
         }
         const int result = operation.startsWith("get") ? rig.engine->GetTerminal(record.IP)
-                           : operation.startsWith("set") ? rig.engine->SetTerminal(&record)
-                           : operation == "reboot"       ? rig.engine->RebootTerminal(&record, 2)
-                           : operation.startsWith("volume") ? rig.engine->SetVolume(record.IP, 50, 40)
-                                                         : rig.engine->SetToneAndVolume(record.IP, -3, 5, 60);
+            : operation.startsWith("set")              ? rig.engine->SetTerminal(&record)
+            : operation == "reboot"                    ? rig.engine->RebootTerminal(&record, 2)
+            : operation.startsWith("volume")           ? rig.engine->SetVolume(record.IP, 50, 40)
+                                                       : rig.engine->SetToneAndVolume(record.IP, -3, 5, 60);
         QCOMPARE(result, expected);
         QCOMPARE(rig.engine->PendingCount(), 0);
 
@@ -253,9 +261,8 @@ private slots:
         Rig rig(0);
         TerminalParam record;
         record.Address = kLocalhost;
-        auto result = std::async(std::launch::async, [&] {
-            return get ? rig.engine->GetTerminal("127.0.0.1", &record) : rig.engine->SetTerminal(&record);
-        });
+        auto result = std::async(std::launch::async,
+            [&] { return get ? rig.engine->GetTerminal("127.0.0.1", &record) : rig.engine->SetTerminal(&record); });
         const int cseq = rig.nextRequest();
         rig.answer(first, cseq, "first");
         rig.answer(second, cseq, "second");
@@ -300,8 +307,8 @@ private slots:
     {
         Rig rig(0);
         rig.thread.start();
-        for (const std::string& datagram : {replyOfSize(11, 1025), replyOfSize(12, 1024), std::string("\x00\x01\xff\r\n", 5),
-                                            std::string(), replyOfSize(13, 100)})
+        for (const std::string& datagram : {replyOfSize(11, 1025), replyOfSize(12, 1024),
+                 std::string("\x00\x01\xff\r\n", 5), std::string(), replyOfSize(13, 100)})
             QVERIFY(rig.terminal.send(datagram, kLocalhost, rig.engine->LocalPort()));
         // Too long for the buffer: dropped whole, not cut; exactly as long: read.
         QTRY_COMPARE(replyCSeqs(), (QList<int>{12, 13}));

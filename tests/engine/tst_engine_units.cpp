@@ -39,7 +39,11 @@ private slots:
         lock.lock();
         std::thread([&lock] { lock.unlock(); }).join();  // not the owner's: changes nothing
         std::atomic<bool> entered{false};
-        std::thread other([&] { lock.lock(); entered = true; lock.unlock(); });
+        std::thread other([&] {
+            lock.lock();
+            entered = true;
+            lock.unlock();
+        });
         lock.unlock();
         QTest::qSleep(100);
         const bool enteredWhileHeld = entered;
@@ -69,7 +73,11 @@ private slots:
         NxSchedule schedule([] { return fakeNow; });
         Probe probe{result};
         schedule.Add(probeCallback, &probe, delay);
-        const auto callsAt = [&](uint32_t now) { fakeNow = now; schedule.RunDue(); return probe.calls; };
+        const auto callsAt = [&](uint32_t now) {
+            fakeNow = now;
+            schedule.RunDue();
+            return probe.calls;
+        };
         const uint32_t due = start + uint32_t(std::max(delay, 0));
         const uint32_t again = due + uint32_t(std::max(result, 0));
         if (due != start)

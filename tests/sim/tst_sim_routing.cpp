@@ -17,14 +17,21 @@ private slots:
         QTest::addColumn<QByteArray>("set");  // changes to terminal 1's SET; empty: a GET
         QTest::addColumn<QString>("to");      // "broadcast" or a terminal index
         QTest::addColumn<QString>("answering");
-        QTest::newRow("GET to one terminal's address") << QByteArray() << "2" << "2";
-        QTest::newRow("SET reaches the terminal it names") << QByteArray("NewID=77") << "broadcast" << "1";
-        QTest::newRow("SET sent to another terminal's address") << QByteArray("NewID=77") << "3" << "1";
-        QTest::newRow("SET naming another ID") << QByteArray("NewID=77;ID=99") << "broadcast" << "";
-        QTest::newRow("SET naming another model") << QByteArray("NewID=77;Type=XX-1") << "broadcast" << "";
-        QTest::newRow("SET naming another MAC") << QByteArray("NewID=77;OldMAC=00-00-00-00-00-01") << "broadcast" << "";
+        QTest::newRow("GET to one terminal's address") << QByteArray() << "2"
+                                                       << "2";
+        QTest::newRow("SET reaches the terminal it names") << QByteArray("NewID=77") << "broadcast"
+                                                           << "1";
+        QTest::newRow("SET sent to another terminal's address") << QByteArray("NewID=77") << "3"
+                                                                << "1";
+        QTest::newRow("SET naming another ID") << QByteArray("NewID=77;ID=99") << "broadcast"
+                                               << "";
+        QTest::newRow("SET naming another model") << QByteArray("NewID=77;Type=XX-1") << "broadcast"
+                                                  << "";
+        QTest::newRow("SET naming another MAC") << QByteArray("NewID=77;OldMAC=00-00-00-00-00-01") << "broadcast"
+                                                << "";
         QTest::newRow("SET to an address off loopback still answers from loopback")
-            << QByteArray("NewID=77;IP=192.168.1.10") << "broadcast" << "1";
+            << QByteArray("NewID=77;IP=192.168.1.10") << "broadcast"
+            << "1";
     }
 
     void routes()

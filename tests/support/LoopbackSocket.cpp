@@ -6,7 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-LoopbackSocket::LoopbackSocket() : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+LoopbackSocket::LoopbackSocket()
+    : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
 {
     sockaddr_in local{};
     local.sin_family = AF_INET;

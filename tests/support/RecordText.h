@@ -10,8 +10,12 @@
 inline QByteArray recordText(const TerminalParam& p)
 {
     QByteArrayList out;
-#define RECORD_NUMBER(f) if (p.f != 0) out << #f "=" + QByteArray::number(p.f);
-#define RECORD_TEXT(f) if (p.f[0] != '\0') out << #f "=\"" + QByteArray(p.f) + '"';
+#define RECORD_NUMBER(f)                                                                                               \
+    if (p.f != 0)                                                                                                      \
+        out << #f "=" + QByteArray::number(p.f);
+#define RECORD_TEXT(f)                                                                                                 \
+    if (p.f[0] != '\0')                                                                                                \
+        out << #f "=\"" + QByteArray(p.f) + '"';
     RECORD_FIELDS(RECORD_NUMBER, RECORD_TEXT)
 #undef RECORD_NUMBER
 #undef RECORD_TEXT
@@ -26,8 +30,16 @@ inline TerminalParam record(const QByteArray& fields, TerminalParam base = Termi
     for (const QByteArray& pair : fields.split(';')) {
         const QByteArray name = pair.left(pair.indexOf('=')).trimmed(), value = pair.mid(pair.indexOf('=') + 1);
         bool known = pair.trimmed().isEmpty();
-#define SET_NUMBER(f) if (name == #f) { base.f = static_cast<decltype(base.f)>(value.toLongLong()); known = true; }
-#define SET_TEXT(f) if (name == #f) { qstrncpy(base.f, value.constData(), sizeof base.f); known = true; }
+#define SET_NUMBER(f)                                                                                                  \
+    if (name == #f) {                                                                                                  \
+        base.f = static_cast<decltype(base.f)>(value.toLongLong());                                                    \
+        known = true;                                                                                                  \
+    }
+#define SET_TEXT(f)                                                                                                    \
+    if (name == #f) {                                                                                                  \
+        qstrncpy(base.f, value.constData(), sizeof base.f);                                                            \
+        known = true;                                                                                                  \
+    }
         RECORD_FIELDS(SET_NUMBER, SET_TEXT)
 #undef SET_NUMBER
 #undef SET_TEXT

@@ -22,7 +22,11 @@ struct LoopbackEnvironment : ScratchFolder {
 inline TerminalParam testTerminal(int n, const char* type, const char* name)
 {
     return record(QString("ID=%1; Ver=V2.%1; IP=127.1.0.%1; MAC=00-12-37-00-00-%2; Type=%3; Name=%4; Mode=Normal; "
-                          "ServerPort=7900").arg(n).arg(n, 2, 10, QChar('0')).arg(type, name).toUtf8());
+                          "ServerPort=7900")
+                      .arg(n)
+                      .arg(n, 2, 10, QChar('0'))
+                      .arg(type, name)
+                      .toUtf8());
 }
 
 // Engine settings that reach the simulator on `port` and nothing else: any

@@ -13,8 +13,7 @@
 
 // The widget `name` of type T inside `root`. A missing one fails the test and
 // yields a stand-in, so the test ends at its next check rather than crashing.
-template <typename T = QWidget>
-T* child(QWidget* root, const char* name)
+template <typename T = QWidget> T* child(QWidget* root, const char* name)
 {
     if (T* widget = root->findChild<T*>(QString::fromLatin1(name)))
         return widget;
@@ -24,7 +23,9 @@ T* child(QWidget* root, const char* name)
 
 class ModalWatcher {
 public:
-    struct Seen { QString className, title, text; };  // text: a message box's, else null
+    struct Seen {
+        QString className, title, text;
+    };  // text: a message box's, else null
     // Gets each new modal widget first; true means it closes the widget itself.
     using Handler = std::function<bool(QWidget*)>;
 
@@ -37,7 +38,10 @@ public:
     const QList<Seen>& seen() const { return seenList; }
     int count() const { return seenList.size(); }
     // Runs the event loop until `n` modal widgets have been seen in all, or the time is up.
-    bool waitForCount(int n, int timeoutMs = 10000) { return QTest::qWaitFor([&] { return count() >= n; }, timeoutMs); }
+    bool waitForCount(int n, int timeoutMs = 10000)
+    {
+        return QTest::qWaitFor([&] { return count() >= n; }, timeoutMs);
+    }
     // Each modal seen: a message box as "title: text", anything else by its class.
     QStringList summary() const
     {

@@ -24,16 +24,17 @@ private slots:
         QTest::newRow("later members in list order, then the first; groups by first member")
             << QByteArrayList{"IP=9; MAC=a", "IP=1; MAC=b", "IP=9; MAC=c", "IP=1; MAC=d", "IP=9; MAC=e"}
             << QList<int>{2, 4, 0, 3, 1} << QList<int>{};
-        QTest::newRow("IP and MAC groups apart") << QByteArrayList{"IP=1; MAC=a", "IP=2; MAC=a", "IP=1"}
-                                                 << QList<int>{2, 0} << QList<int>{1, 0};
+        QTest::newRow("IP and MAC groups apart")
+            << QByteArrayList{"IP=1; MAC=a", "IP=2; MAC=a", "IP=1"} << QList<int>{2, 0} << QList<int>{1, 0};
         QTest::newRow("only ID differs") << QByteArrayList{"IP=1", "IP=1"} << QList<int>{1, 0} << QList<int>{1, 0};
-        QTest::newRow("only ServerPort differs") << QByteArrayList{"ID=7", "ID=7; ServerPort=9"} << QList<int>{1, 0}
-                                                 << QList<int>{1, 0};
-        QTest::newRow("same reply twice: one terminal") << QByteArrayList{"ID=7", "ID=7"} << QList<int>{} << QList<int>{};
-        QTest::newRow("empty Type: counted") << QByteArrayList{"MAC=a", "MAC=b; Type="} << QList<int>{1, 0}
-                                             << QList<int>{};
-        QTest::newRow("texts compare byte for byte") << QByteArrayList{"IP=1.5; MAC=a", "IP=1.05; MAC=A"}
-                                                     << QList<int>{} << QList<int>{};
+        QTest::newRow("only ServerPort differs")
+            << QByteArrayList{"ID=7", "ID=7; ServerPort=9"} << QList<int>{1, 0} << QList<int>{1, 0};
+        QTest::newRow("same reply twice: one terminal")
+            << QByteArrayList{"ID=7", "ID=7"} << QList<int>{} << QList<int>{};
+        QTest::newRow("empty Type: counted")
+            << QByteArrayList{"MAC=a", "MAC=b; Type="} << QList<int>{1, 0} << QList<int>{};
+        QTest::newRow("texts compare byte for byte")
+            << QByteArrayList{"IP=1.5; MAC=a", "IP=1.05; MAC=A"} << QList<int>{} << QList<int>{};
     }
 
     void grouping()

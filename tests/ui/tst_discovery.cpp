@@ -46,7 +46,8 @@ private slots:
         QTest::addColumn<QString>("settings");       // broadcast address in hex, terminal port, local port
 
         QTest::newRow("each to its setting") << QByteArrayList{"127.255.255.255", "40000", "0"} << "7fffffff 40000 0";
-        QTest::newRow("octet 256, others kept") << QByteArrayList{"127.0.0.256", "5000", "65535"} << "ffffffff 5000 65535";
+        QTest::newRow("octet 256, others kept")
+            << QByteArrayList{"127.0.0.256", "5000", "65535"} << "ffffffff 5000 65535";
         QTest::newRow("three parts") << QByteArrayList{"127.0.1", "", ""} << "ffffffff 59137 59137";
         QTest::newRow("trailing blank") << QByteArrayList{"127.0.0.1 ", "", ""} << "ffffffff 59137 59137";
         QTest::newRow("terminal port 0") << QByteArrayList{"", "0", ""} << "ffffffff 59137 59137";
@@ -82,7 +83,8 @@ private slots:
             QVERIFY(box->isChecked());
         }
         QTRY_COMPARE(modals.count(), 4);
-        const QString warning = QString("错误: 无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(holder.LocalPort());
+        const QString warning
+            = QString("错误: 无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(holder.LocalPort());
         QCOMPARE(modals.summary(), (QStringList{warning, warning, warning, warning}));
     }
 
@@ -96,16 +98,14 @@ private slots:
         ModalWatcher modals;  // a report or box a fault might bring up
         DiscoveryRig rig;
         QVERIFY(rig.start({testTerminal(1, "NA-100", "Hall"), testTerminal(2, "MS-10", "--"),
-                           record("Mode=Upgrade", testTerminal(3, "HS-1", "")),
-                           record("ID=-1", testTerminal(4, "NA-200", "Gate"))}));
+            record("Mode=Upgrade", testTerminal(3, "HS-1", "")), record("ID=-1", testTerminal(4, "NA-200", "Gate"))}));
         auto* query = child<QPushButton>(rig.window.get(), "query_btn");
         QTest::mouseClick(query, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(shown(rig.window.get()),
-                                  (QStringList{foundText(4), "MS-10|2|Normal|V2.2|127.1.0.2|00-12-37-00-00-02",
-                                               "Hall|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01",
-                                               "HS-1|3|Upgrade|V2.3|127.1.0.3|00-12-37-00-00-03",
-                                               "Gate|4294967295|Normal|V2.4|127.1.0.4|00-12-37-00-00-04"}),
-                                  kWaitMs);
+            (QStringList{foundText(4), "MS-10|2|Normal|V2.2|127.1.0.2|00-12-37-00-00-02",
+                "Hall|1|Normal|V2.1|127.1.0.1|00-12-37-00-00-01", "HS-1|3|Upgrade|V2.3|127.1.0.3|00-12-37-00-00-03",
+                "Gate|4294967295|Normal|V2.4|127.1.0.4|00-12-37-00-00-04"}),
+            kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
         QVERIFY(sinceSearch.elapsed() >= 1425);  // a coarse timer may fire 5 % early
         QCOMPARE(rig.sim->requests().size(), size_t(1));

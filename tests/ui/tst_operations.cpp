@@ -24,7 +24,7 @@ struct Flow {
     DialogEdit edit;  // then OK; none: the dialog is cancelled
     QByteArrayList sent;
     QStringList modals;
-    int rows = 2;  // in the table afterwards
+    int rows = 2;                               // in the table afterwards
     SimBehaviour fault = SimBehaviour::Normal;  // of the row's terminal once the dialog is up, or at once
 };
 Q_DECLARE_METATYPE(Flow)
@@ -80,7 +80,7 @@ private slots:
                                           "ServerPort=7000; Server2Port=7000; Speed=100; Treble=-3; Bass=5");
         rig = std::make_unique<DiscoveryRig>();
         QVERIFY(rig->start({record("ID=101; Type=NA-200; MAC=00-12-37-aa-00-01; IP=127.1.0.1", base),  // talkback
-                            record("ID=102; Type=NA-100; MAC=00-12-37-aa-00-02; IP=127.1.0.2", base)}));  // tone
+            record("ID=102; Type=NA-100; MAC=00-12-37-aa-00-02; IP=127.1.0.2", base)}));               // tone
         watcher = std::make_unique<ModalWatcher>();
         rig->window->show();
         QTRY_COMPARE_WITH_TIMEOUT(table()->rowCount(), 2, kWaitMs);  // the first search is through
@@ -95,13 +95,18 @@ private slots:
         const DialogEdit newId = [](QWidget* dialog) { child<QLineEdit>(dialog, "idEdit")->setText("88"); };
         // Addressed by the former ID, model and MAC; MAC unticked: no MAC line.
         QTest::newRow("SET from the table by broadcast, then a search") << Flow{"127.1.0.2", {"set_btn"},
-            editIdPortMacTone, {kAll + kPlayback + "ID: 77|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|"
-            "Server: 127.0.0.9:65535|Server2: 127.0.0.8:65535|IsBroadcast: 1|Speed: 100|UseDNS: 0|AutoIP: 0|"
-            "Treble: 4|Bass: -2|Reboot: 1|Reboot: HReset,1||", kSearch}, {kDialog}};
+            editIdPortMacTone,
+            {kAll + kPlayback
+                    + "ID: 77|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|"
+                      "Server: 127.0.0.9:65535|Server2: 127.0.0.8:65535|IsBroadcast: 1|Speed: 100|UseDNS: 0|AutoIP: 0|"
+                      "Treble: 4|Bass: -2|Reboot: 1|Reboot: HReset,1||",
+                kSearch},
+            {kDialog}};
         const QByteArrayList getAndSet{kToPlayback + "GET DBP/1.0|CSeq: #|IsBroadcast: 0||",
-            kToPlayback + kPlayback + "ID: 88|MAC: (new)|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|Server: "
-                "127.0.0.9:7900|Server2: 127.0.0.8:7900|IsBroadcast: 0|Speed: 100|UseDNS: 0|AutoIP: 0|Treble: -3|"
-                "Bass: 5|Reboot: 1|Reboot: HReset,1||"};
+            kToPlayback + kPlayback
+                + "ID: 88|MAC: (new)|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|Server: "
+                  "127.0.0.9:7900|Server2: 127.0.0.8:7900|IsBroadcast: 0|Speed: 100|UseDNS: 0|AutoIP: 0|Treble: -3|"
+                  "Bass: 5|Reboot: 1|Reboot: HReset,1||"};
         QTest::newRow("SET by address: unicast, new MAC, edited record added")
             << Flow{"127.1.0.2", {"AttributeBtn"}, newId, getAndSet, {kDialog}, 4};
         QTest::newRow("SET by address refused with 400: failure box")
@@ -109,13 +114,13 @@ private slots:
         // The terminal may restart before it answers.
         QTest::newRow("SET by address unanswered: no box")
             << Flow{"127.1.0.2", {"AttributeBtn"}, newId, getAndSet, {kDialog}, 2, SimBehaviour::Silent};
-        QTest::newRow("talkback volumes only, to the row's address") << Flow{"127.1.0.1", {"set_btn"},
-            editTalkbackVolumes, {"127.1.0.1: SETTING DBP/1.0|CSeq: #|PlayVol: 40|CaptureVol: 6|Reboot: 5||", kSearch},
-            {kDialog}};
+        QTest::newRow("talkback volumes only, to the row's address")
+            << Flow{"127.1.0.1", {"set_btn"}, editTalkbackVolumes,
+                   {"127.1.0.1: SETTING DBP/1.0|CSeq: #|PlayVol: 40|CaptureVol: 6|Reboot: 5||", kSearch}, {kDialog}};
         // The row's tone as its click loaded it.
         const QByteArray volume = kToPlayback + "SETTING DBP/1.0|CSeq: #|Treble: -3|Bass: 5|PlayVol: 0|Reboot: 5||";
-        QTest::newRow("tone and volume of the row") << Flow{"127.1.0.2", {"kPlayVolumeSettingBtn"}, nullptr, {volume},
-            {kSucceeded}};
+        QTest::newRow("tone and volume of the row")
+            << Flow{"127.1.0.2", {"kPlayVolumeSettingBtn"}, nullptr, {volume}, {kSucceeded}};
         QTest::newRow("tone and volume unanswered: failure box")
             << Flow{"127.1.0.2", {"kPlayVolumeSettingBtn"}, nullptr, {volume}, {kFailed}, 2, SimBehaviour::Silent};
         // Once to the terminal's address, then the same text by broadcast.
@@ -131,7 +136,7 @@ private slots:
             const QByteArray line = guard == "Srv" ? "Server: 192.168.1.100:0" : guard + "All: 1";
             QTest::newRow(qPrintable("once to all terminals, guard unticked: " + guard))
                 << Flow{"127.1.0.2", {guard + "CheckBox", guard + "SureBtn", guard + "SureBtn"}, nullptr,
-                        {kAll + "SET DBP/1.0|CSeq: #|" + line + "|IsBroadcast: 1||"}, {}};
+                       {kAll + "SET DBP/1.0|CSeq: #|" + line + "|IsBroadcast: 1||"}, {}};
         }
     }
 

@@ -30,14 +30,16 @@ struct ReferenceDiscovery {
 
     void take(const TerminalParam& r)
     {
-        if (std::none_of(terminals.begin(), terminals.end(), [&](const TerminalParam& t) { return sameTerminal(t, r); }))
+        if (std::none_of(
+                terminals.begin(), terminals.end(), [&](const TerminalParam& t) { return sameTerminal(t, r); }))
             terminals << r;
         if (r.Type[0] == '\0')
             return;
         for (int row = 0; row < table.rowCount(); ++row) {
             auto* item = static_cast<TerminalListItem*>(table.item(row, 0));
             const TerminalParam& t = item->param;
-            if (t.ID == r.ID && !std::strcmp(t.Type, r.Type) && !std::strcmp(t.IP, r.IP) && !std::strcmp(t.MAC, r.MAC)) {
+            if (t.ID == r.ID && !std::strcmp(t.Type, r.Type) && !std::strcmp(t.IP, r.IP)
+                && !std::strcmp(t.MAC, r.MAC)) {
                 item->param = r;
                 item->updateModelText();
                 return;
@@ -156,7 +158,7 @@ private slots:
                 plain.take(reply);
             QCOMPARE(snapshot(child<QTableWidget>(&window, "terminalsWidget")), snapshot(&plain.table));
             QCOMPARE(child<QLabel>(&window, "result_label")->text(),
-                     QString::fromUtf8("找到%1个设备").arg(plain.terminals.size()));
+                QString::fromUtf8("找到%1个设备").arg(plain.terminals.size()));
             for (auto conflict : {isIpConflict, isMacConflict})
                 QCOMPARE(places(window.collectConflicts(conflict)), pairwiseConflicts(plain.terminals, conflict));
         }

@@ -55,8 +55,8 @@ private slots:
         QFETCH(QByteArrayList, address);
         QFETCH(QString, message);
         ModalWatcher watcher;
-        QCOMPARE(checkIpSetting(address[0].constData(), address[1].constData(), address[2].constData()),
-                 message.isEmpty());
+        QCOMPARE(
+            checkIpSetting(address[0].constData(), address[1].constData(), address[2].constData()), message.isEmpty());
         QCOMPARE(watcher.summary(), message.isEmpty() ? QStringList() : QStringList("设置IP地址失败: " + message));
     }
 
@@ -75,7 +75,9 @@ private slots:
         QFETCH(OkCase, ok);
         ModalWatcher watcher;
         QuerySettingDialog dialog(record("ID=42; Type=NA-100; MAC=00-12-37-aa-bb-cc; IP=192.168.1.10; "
-                                         "Mask=255.255.255.0; Gateway=192.168.1.1; " + QByteArray(ok.fields)), true);
+                                         "Mask=255.255.255.0; Gateway=192.168.1.1; "
+                                      + QByteArray(ok.fields)),
+            true);
         dialog.show();
         const TerminalParam before = dialog.fTermParam;
         child<QCheckBox>(&dialog, "SvrPortCheckBox")->setChecked(ok.port != nullptr);

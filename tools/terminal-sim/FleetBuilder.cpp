@@ -11,8 +11,7 @@
 
 namespace {
 
-template <size_t N>
-void setText(char (&field)[N], const std::string& value)
+template <size_t N> void setText(char (&field)[N], const std::string& value)
 {
     std::snprintf(field, N, "%s", value.c_str());
 }
@@ -47,8 +46,8 @@ bool isBroadcastDestination(const SimConfig& config, uint32_t address)
 
 // Next loopback address at or after `next` whose last byte is neither 0 nor
 // 255 and that no terminal was given explicitly.
-bool nextLoopbackAddress(const SimConfig& config, const std::unordered_set<uint32_t>& taken,
-                         uint32_t* next, uint32_t* address)
+bool nextLoopbackAddress(
+    const SimConfig& config, const std::unordered_set<uint32_t>& taken, uint32_t* next, uint32_t* address)
 {
     while ((*next >> 24) == 127) {
         uint32_t a = (*next)++;
@@ -67,8 +66,7 @@ void completeNetwork(const SimConfig& config, TerminalParam* t, uint32_t address
     if (t->Mask[0] == '\0')
         setText(t->Mask, config.addressing == SimAddressing::Loopback ? "255.0.0.0" : "255.255.255.0");
     if (t->Gateway[0] == '\0') {
-        uint32_t gateway = config.addressing == SimAddressing::Loopback ? 0x7F000001u
-                                                                         : (address & 0xFFFFFF00u) | 1;
+        uint32_t gateway = config.addressing == SimAddressing::Loopback ? 0x7F000001u : (address & 0xFFFFFF00u) | 1;
         setText(t->Gateway, simAddressText(gateway));
     }
 }
@@ -76,8 +74,7 @@ void completeNetwork(const SimConfig& config, TerminalParam* t, uint32_t address
 bool assignAddresses(const SimConfig& config, std::vector<SimFleetEntry>* fleet, std::string* error)
 {
     uint32_t next = 0;
-    if (config.addressing == SimAddressing::Loopback
-        && !simParseAddress(config.firstLoopbackAddress, &next)) {
+    if (config.addressing == SimAddressing::Loopback && !simParseAddress(config.firstLoopbackAddress, &next)) {
         *error = "bad first loopback address " + config.firstLoopbackAddress;
         return false;
     }
@@ -101,13 +98,13 @@ bool assignAddresses(const SimConfig& config, std::vector<SimFleetEntry>* fleet,
                 return false;
             }
         } else if (config.addressing == SimAddressing::Namespace
-                   || !nextLoopbackAddress(config, taken, &next, &address)) {
+            || !nextLoopbackAddress(config, taken, &next, &address)) {
             *error = "terminal " + std::to_string(i) + ": no address left for it";
             return false;
         }
         if (config.addressing == SimAddressing::Loopback && !isLoopbackTerminalAddress(config, address)) {
             *error = "terminal " + std::to_string(i) + ": " + simAddressText(address)
-                     + " is not a loopback terminal address";
+                + " is not a loopback terminal address";
             return false;
         }
         e.address = address;
@@ -122,8 +119,7 @@ bool validIndex(const std::vector<SimFleetEntry>& fleet, int i)
     return i >= 0 && static_cast<size_t>(i) < fleet.size();
 }
 
-bool applyConflictsAndBehaviours(const SimConfig& config, std::vector<SimFleetEntry>* fleet,
-                                 std::string* error)
+bool applyConflictsAndBehaviours(const SimConfig& config, std::vector<SimFleetEntry>* fleet, std::string* error)
 {
     for (const auto& pair : config.ipConflicts) {
         if (!validIndex(*fleet, pair.first) || !validIndex(*fleet, pair.second)) {
@@ -139,8 +135,7 @@ bool applyConflictsAndBehaviours(const SimConfig& config, std::vector<SimFleetEn
             *error = "MAC conflict names a terminal outside the fleet";
             return false;
         }
-        std::memcpy((*fleet)[pair.second].record.MAC, (*fleet)[pair.first].record.MAC,
-                    sizeof(TerminalParam::MAC));
+        std::memcpy((*fleet)[pair.second].record.MAC, (*fleet)[pair.first].record.MAC, sizeof(TerminalParam::MAC));
     }
     const std::pair<const std::vector<int>*, SimBehaviour> lists[] = {
         {&config.answer400, SimBehaviour::Answer400},
@@ -191,8 +186,8 @@ TerminalParam generateSimTerminal(const SimConfig& config, int index)
     setText(t.Type, pickModel(config, rng));
     const SimModel* model = findSimModel(t.Type);
     uint32_t serial = static_cast<uint32_t>(index) + 1;
-    std::snprintf(t.MAC, sizeof t.MAC, "00-12-37-%02X-%02X-%02X", (serial >> 16) & 0xFF,
-                  (serial >> 8) & 0xFF, serial & 0xFF);
+    std::snprintf(
+        t.MAC, sizeof t.MAC, "00-12-37-%02X-%02X-%02X", (serial >> 16) & 0xFF, (serial >> 8) & 0xFF, serial & 0xFF);
     const unsigned minor = rng() % 5;
     const unsigned patch = rng() % 20;
     std::snprintf(t.Ver, sizeof t.Ver, "1.%u.%u", minor, patch);
@@ -220,7 +215,7 @@ TerminalParam generateSimTerminal(const SimConfig& config, int index)
 }
 
 bool buildSimFleet(const SimConfig& config, const std::vector<TerminalParam>* explicitFleet,
-                   std::vector<SimFleetEntry>* fleet, std::string* error)
+    std::vector<SimFleetEntry>* fleet, std::string* error)
 {
     fleet->clear();
     if (explicitFleet != nullptr) {

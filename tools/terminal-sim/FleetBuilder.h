@@ -21,7 +21,7 @@ TerminalParam generateSimTerminal(const SimConfig& config, int index);
 // The fleet for `config`: from `explicitFleet` when given, otherwise from
 // the fleet file or generated. False with the reason in *error.
 bool buildSimFleet(const SimConfig& config, const std::vector<TerminalParam>* explicitFleet,
-                   std::vector<SimFleetEntry>* fleet, std::string* error);
+    std::vector<SimFleetEntry>* fleet, std::string* error);
 
 // Whether a terminal may answer from this address under `config`: in
 // loopback mode any 127/8 address that is not a broadcast destination.

@@ -42,8 +42,7 @@ bool splitItems(const std::string& line, FleetFileLine* out, std::string* error)
     }
 }
 
-template <size_t N>
-bool setText(char (&field)[N], const std::string& value)
+template <size_t N> bool setText(char (&field)[N], const std::string& value)
 {
     if (value.size() >= N)
         return false;
@@ -52,8 +51,7 @@ bool setText(char (&field)[N], const std::string& value)
     return true;
 }
 
-template <size_t N>
-bool setServer(char (&host)[N], uint16_t* port, const std::string& value)
+template <size_t N> bool setServer(char (&host)[N], uint16_t* port, const std::string& value)
 {
     size_t colon = value.rfind(':');
     long p = 0;
@@ -104,8 +102,8 @@ bool parseSimBehaviour(const std::string& text, SimBehaviour* behaviour)
     return true;
 }
 
-bool applyFleetItem(const std::string& key, const std::string& value, TerminalParam* t,
-                    SimBehaviour* behaviour, std::string* error)
+bool applyFleetItem(
+    const std::string& key, const std::string& value, TerminalParam* t, SimBehaviour* behaviour, std::string* error)
 {
     long n = 0;
     bool ok = true;

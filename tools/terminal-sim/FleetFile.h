@@ -25,14 +25,13 @@ struct FleetFileLine {
 };
 
 // Splits the file into lines of items. False with the reason (and line) in *error.
-bool readFleetFile(const std::string& path, std::vector<FleetFileLine>* lines,
-                   std::string* error);
+bool readFleetFile(const std::string& path, std::vector<FleetFileLine>* lines, std::string* error);
 
 // Applies one item to a terminal. False with the reason in *error for an
 // unknown key, a value that is not a number where one is needed, or a text
 // too long for its field.
-bool applyFleetItem(const std::string& key, const std::string& value, TerminalParam* terminal,
-                    SimBehaviour* behaviour, std::string* error);
+bool applyFleetItem(const std::string& key, const std::string& value, TerminalParam* terminal, SimBehaviour* behaviour,
+    std::string* error);
 
 // "normal", "400", "silent", "malformed".
 bool parseSimBehaviour(const std::string& text, SimBehaviour* behaviour);

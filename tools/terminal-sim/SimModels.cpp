@@ -14,8 +14,8 @@ const std::vector<SimModel>& simModels()
     static const std::vector<SimModel> models = [] {
         std::vector<SimModel> list;
         for (const DeviceKindInfo& row : DeviceKindTable) {
-            const bool seen = std::any_of(list.begin(), list.end(),
-                                          [&](const SimModel& m) { return std::strcmp(m.type, row.type) == 0; });
+            const bool seen = std::any_of(
+                list.begin(), list.end(), [&](const SimModel& m) { return std::strcmp(m.type, row.type) == 0; });
             if (!seen)
                 list.push_back({row.type, static_cast<uint16_t>(row.defaultPort), row.defaultPort == 0});
         }

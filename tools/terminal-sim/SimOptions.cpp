@@ -36,7 +36,7 @@ bool parseIndices(const std::string& text, std::vector<int>* out)
                 return false;
             last = first;
         } else if (!parseLong(item.substr(0, dash), 0, 1000000, &first)
-                   || !parseLong(item.substr(dash + 1), first, 1000000, &last)) {
+            || !parseLong(item.substr(dash + 1), first, 1000000, &last)) {
             return false;
         }
         for (long i = first; i <= last; ++i)
@@ -77,8 +77,7 @@ bool parseModels(const std::string& text, std::vector<SimModelShare>* out)
 
 }  // namespace
 
-bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool* help,
-                     std::string* error)
+bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool* help, std::string* error)
 {
     *config = SimConfig();
     config->fleetSize = kSimProgramFleetSize;
@@ -95,10 +94,9 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
             config->addressing = SimAddressing::Namespace;
             continue;
         }
-        static const char* const valued[] = {
-            "--terminals", "--models", "--seed", "--fleet-file", "--port", "--bind",
-            "--first-address", "--addresses", "--broadcast", "--ip-conflict", "--mac-conflict",
-            "--delay", "--jitter", "--drop", "--answer-400", "--silent", "--malformed", "--log"};
+        static const char* const valued[] = {"--terminals", "--models", "--seed", "--fleet-file", "--port", "--bind",
+            "--first-address", "--addresses", "--broadcast", "--ip-conflict", "--mac-conflict", "--delay", "--jitter",
+            "--drop", "--answer-400", "--silent", "--malformed", "--log"};
         if (std::find(std::begin(valued), std::end(valued), option) == std::end(valued)) {
             *error = "unknown option " + option;
             return false;
@@ -186,52 +184,54 @@ std::string simUsage()
            "\n"
            "Fleet:\n"
            "  --terminals N        generated fleet size (default 100)\n"
-           "  --models LIST        model mix, CODE[:WEIGHT],... (default " + models + ",\n"
-           "                       equal weights)\n"
-           "  --seed N             seed of every generated value, of drops and of jitter\n"
-           "                       (default 1)\n"
-           "  --fleet-file PATH    read the fleet from PATH instead (format below)\n"
-           "  --ip-conflict A:B    terminal B takes terminal A's IP address (repeatable)\n"
-           "  --mac-conflict A:B   terminal B takes terminal A's MAC address (repeatable)\n"
-           "Network:\n"
-           "  --port N             UDP port (default 59137; 0 picks a free port)\n"
-           "  --bind ADDR          local address of the socket (default 0.0.0.0)\n"
-           "  --first-address A    first loopback terminal address (default 127.1.0.1)\n"
-           "  --namespace          namespace mode: terminals answer from the addresses of\n"
-           "                       --addresses or the fleet file, which the caller has put\n"
-           "                       on an interface; requests from any source are answered\n"
-           "  --addresses LIST     terminal addresses, A,B,...: terminal i takes the i-th\n"
-           "  --broadcast LIST     destinations that reach every terminal\n"
-           "                       (default 255.255.255.255,127.255.255.255)\n"
-           "Behaviour (LIST is terminal indices from 0, e.g. 3,7,10-12):\n"
-           "  --delay MS           every reply waits MS milliseconds\n"
-           "  --jitter MS          plus a uniform 0..MS milliseconds\n"
-           "  --drop RATE          share of replies not sent, 0 to 1\n"
-           "  --answer-400 LIST    these terminals answer \"DBP/1.0 400 Bad\" and apply nothing\n"
-           "  --silent LIST        these terminals never answer\n"
-           "  --malformed LIST     these terminals answer with faulty replies, in turn: no\n"
-           "                       reason word, overlong values, longer than 1024 bytes, an\n"
-           "                       embedded zero byte, bare LF line ends, odd values, garbage\n"
-           "  --log PATH           append every request received to PATH: a line\n"
-           "                       \"=== <n> <source>:<port> -> <destination> <size> bytes\",\n"
-           "                       the datagram byte for byte, and a newline\n"
-           "  --help               this text\n"
-           "\n"
-           "Fleet file: one terminal per line; '#' starts a comment. A line is blank-separated\n"
-           "key=value items, a value with blanks in double quotes:\n"
-           "  id=12 type=NA-100 ip=127.1.0.12 mac=00-12-37-00-00-0C name=Hall-1\n"
-           "  type=HS-1 server=127.0.0.1:7900 svcconfig=\"1=7900 2=7901\" behaviour=silent\n"
-           "Keys: id type ver mac ip mask gateway server server2 (host:port) dns1 dns2 website\n"
-           "usedns autoip mode speed name svcconfig treble bass playvol capturevol, and\n"
-           "behaviour (normal, 400, silent, malformed). A key left out takes the value the\n"
-           "seed generates for that line; a line without ip gets the next free address.\n"
-           "\n"
-           "What terminals do: GET answers with all parameters; SET (request line\n"
-           "\"ID Type MAC DBP/1.0\") applies ID, MAC, IP, Mask, Gateway, Server, Server2,\n"
-           "DNS1, DNS2, Website, UseDNS, AutoIP, Speed, Treble, Bass, SvcConfig (a server\n"
-           "port 0 keeps the port); a reboot with code 2 enters Mode \"Upgrade\", code 0\n"
-           "returns to \"Normal\"; SETTING applies Treble, Bass, PlayVol, CaptureVol;\n"
-           "\"SET DBP/1.0\" applies Server, UpdateAll (Mode \"Upgrade\") and ResetAll (reboot).\n"
-           "Every answer is \"DBP/1.0 200 OK\" with the request's CSeq and the parameters\n"
-           "after the change.\n";
+           "  --models LIST        model mix, CODE[:WEIGHT],... (default "
+        + models
+        + ",\n"
+          "                       equal weights)\n"
+          "  --seed N             seed of every generated value, of drops and of jitter\n"
+          "                       (default 1)\n"
+          "  --fleet-file PATH    read the fleet from PATH instead (format below)\n"
+          "  --ip-conflict A:B    terminal B takes terminal A's IP address (repeatable)\n"
+          "  --mac-conflict A:B   terminal B takes terminal A's MAC address (repeatable)\n"
+          "Network:\n"
+          "  --port N             UDP port (default 59137; 0 picks a free port)\n"
+          "  --bind ADDR          local address of the socket (default 0.0.0.0)\n"
+          "  --first-address A    first loopback terminal address (default 127.1.0.1)\n"
+          "  --namespace          namespace mode: terminals answer from the addresses of\n"
+          "                       --addresses or the fleet file, which the caller has put\n"
+          "                       on an interface; requests from any source are answered\n"
+          "  --addresses LIST     terminal addresses, A,B,...: terminal i takes the i-th\n"
+          "  --broadcast LIST     destinations that reach every terminal\n"
+          "                       (default 255.255.255.255,127.255.255.255)\n"
+          "Behaviour (LIST is terminal indices from 0, e.g. 3,7,10-12):\n"
+          "  --delay MS           every reply waits MS milliseconds\n"
+          "  --jitter MS          plus a uniform 0..MS milliseconds\n"
+          "  --drop RATE          share of replies not sent, 0 to 1\n"
+          "  --answer-400 LIST    these terminals answer \"DBP/1.0 400 Bad\" and apply nothing\n"
+          "  --silent LIST        these terminals never answer\n"
+          "  --malformed LIST     these terminals answer with faulty replies, in turn: no\n"
+          "                       reason word, overlong values, longer than 1024 bytes, an\n"
+          "                       embedded zero byte, bare LF line ends, odd values, garbage\n"
+          "  --log PATH           append every request received to PATH: a line\n"
+          "                       \"=== <n> <source>:<port> -> <destination> <size> bytes\",\n"
+          "                       the datagram byte for byte, and a newline\n"
+          "  --help               this text\n"
+          "\n"
+          "Fleet file: one terminal per line; '#' starts a comment. A line is blank-separated\n"
+          "key=value items, a value with blanks in double quotes:\n"
+          "  id=12 type=NA-100 ip=127.1.0.12 mac=00-12-37-00-00-0C name=Hall-1\n"
+          "  type=HS-1 server=127.0.0.1:7900 svcconfig=\"1=7900 2=7901\" behaviour=silent\n"
+          "Keys: id type ver mac ip mask gateway server server2 (host:port) dns1 dns2 website\n"
+          "usedns autoip mode speed name svcconfig treble bass playvol capturevol, and\n"
+          "behaviour (normal, 400, silent, malformed). A key left out takes the value the\n"
+          "seed generates for that line; a line without ip gets the next free address.\n"
+          "\n"
+          "What terminals do: GET answers with all parameters; SET (request line\n"
+          "\"ID Type MAC DBP/1.0\") applies ID, MAC, IP, Mask, Gateway, Server, Server2,\n"
+          "DNS1, DNS2, Website, UseDNS, AutoIP, Speed, Treble, Bass, SvcConfig (a server\n"
+          "port 0 keeps the port); a reboot with code 2 enters Mode \"Upgrade\", code 0\n"
+          "returns to \"Normal\"; SETTING applies Treble, Bass, PlayVol, CaptureVol;\n"
+          "\"SET DBP/1.0\" applies Server, UpdateAll (Mode \"Upgrade\") and ResetAll (reboot).\n"
+          "Every answer is \"DBP/1.0 200 OK\" with the request's CSeq and the parameters\n"
+          "after the change.\n";
 }

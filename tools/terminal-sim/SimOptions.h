@@ -12,8 +12,7 @@ constexpr uint16_t kSimProgramPort = 59137;
 
 // Fills *config from the arguments, starting from the program's defaults.
 // *help is set by --help. False with the reason in *error.
-bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool* help,
-                     std::string* error);
+bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool* help, std::string* error);
 
 // The --help text.
 std::string simUsage();

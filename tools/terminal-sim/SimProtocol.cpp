@@ -36,8 +36,7 @@ std::string readWord(const std::string& value)
     return text.substr(0, text.find(' '));
 }
 
-template <size_t N>
-void copyText(char (&field)[N], const std::string& text)
+template <size_t N> void copyText(char (&field)[N], const std::string& text)
 {
     if (text.empty() || text.size() >= N)
         return;
@@ -45,8 +44,7 @@ void copyText(char (&field)[N], const std::string& text)
 }
 
 // "host:port"; the port 0 keeps the terminal's port, as an unknown port.
-template <size_t N>
-void applyServer(const std::string& value, char (&host)[N], uint16_t* port)
+template <size_t N> void applyServer(const std::string& value, char (&host)[N], uint16_t* port)
 {
     std::string text = skipBlanks(value);
     size_t colon = text.rfind(':');
@@ -240,7 +238,7 @@ SimParsedRequest parseSimRequest(const std::string& datagram)
 bool simRequestNames(const SimParsedRequest& request, const TerminalParam& terminal)
 {
     return request.id == terminal.ID && request.type == terminal.Type
-           && strcasecmp(request.mac.c_str(), terminal.MAC) == 0;
+        && strcasecmp(request.mac.c_str(), terminal.MAC) == 0;
 }
 
 bool applySimRequest(const SimParsedRequest& request, TerminalParam* terminal)

@@ -24,10 +24,10 @@ struct SimHeader {
 
 struct SimParsedRequest {
     SimRequestKind kind = SimRequestKind::Other;
-    uint16_t cseq = 0;      // 0 when the request carries no readable CSeq line
-    int32_t id = 0;         // request line of Set and Reboot: addressee's ID,
-    std::string type;       // model code
-    std::string mac;        // and MAC before the change
+    uint16_t cseq = 0;               // 0 when the request carries no readable CSeq line
+    int32_t id = 0;                  // request line of Set and Reboot: addressee's ID,
+    std::string type;                // model code
+    std::string mac;                 // and MAC before the change
     std::vector<SimHeader> headers;  // the lines up to the empty line, in order
 };
 

@@ -130,8 +130,7 @@ std::string composeSimFaultyReply(const TerminalParam& terminal, uint16_t cseq, 
     case SimFault::OverlongValues:
         return overlongValues(terminal, cseq);
     case SimFault::Oversized:
-        return "DBP/1.0 200 OK\r\n" + headerLines(terminal, cseq) + "X-Pad: "
-               + std::string(1500, 'p') + "\r\n\r\n";
+        return "DBP/1.0 200 OK\r\n" + headerLines(terminal, cseq) + "X-Pad: " + std::string(1500, 'p') + "\r\n\r\n";
     case SimFault::EmbeddedZero: {
         std::string s = composeSimReply(terminal, cseq);
         size_t ver = s.find("Ver:");

@@ -68,8 +68,7 @@ void SimSocket::close()
     port_ = 0;
 }
 
-int SimSocket::receive(char* buffer, size_t size, uint32_t* source, uint16_t* sourcePort,
-                       uint32_t* destination)
+int SimSocket::receive(char* buffer, size_t size, uint32_t* source, uint16_t* sourcePort, uint32_t* destination)
 {
     sockaddr_in from{};
     iovec iov{buffer, size};
@@ -97,8 +96,7 @@ int SimSocket::receive(char* buffer, size_t size, uint32_t* source, uint16_t* so
     return static_cast<int>(n);
 }
 
-bool SimSocket::sendFrom(uint32_t from, uint32_t to, uint16_t toPort, const char* data,
-                         size_t size)
+bool SimSocket::sendFrom(uint32_t from, uint32_t to, uint16_t toPort, const char* data, size_t size)
 {
     sockaddr_in dest{};
     dest.sin_family = AF_INET;

@@ -26,8 +26,7 @@ public:
     // is waiting.
     // Addresses and port in host byte order. A datagram longer than the
     // buffer is cut (the simulator's buffer is larger than any UDP payload).
-    int receive(char* buffer, size_t size, uint32_t* source, uint16_t* sourcePort,
-                uint32_t* destination);
+    int receive(char* buffer, size_t size, uint32_t* source, uint16_t* sourcePort, uint32_t* destination);
     // Sends one datagram with `from` as its source address. True when sent whole.
     bool sendFrom(uint32_t from, uint32_t to, uint16_t toPort, const char* data, size_t size);
 

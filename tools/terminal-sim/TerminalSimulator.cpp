@@ -102,10 +102,9 @@ struct TerminalSimulator::State {
     {
         ++logged;
         if (logFile != nullptr) {
-            std::fprintf(logFile, "=== %llu %s:%u -> %s %zu bytes\n",
-                         static_cast<unsigned long long>(logged),
-                         simAddressText(r.sourceAddress).c_str(), r.sourcePort,
-                         simAddressText(r.destinationAddress).c_str(), r.bytes.size());
+            std::fprintf(logFile, "=== %llu %s:%u -> %s %zu bytes\n", static_cast<unsigned long long>(logged),
+                simAddressText(r.sourceAddress).c_str(), r.sourcePort, simAddressText(r.destinationAddress).c_str(),
+                r.bytes.size());
             std::fwrite(r.bytes.data(), 1, r.bytes.size(), logFile);
             std::fputc('\n', logFile);
             std::fflush(logFile);
@@ -236,8 +235,8 @@ struct TerminalSimulator::State {
                 // A bounded batch, so that due replies are not held up by a flood.
                 for (int i = 0; i < 256; ++i) {
                     SimRequest r;
-                    int n = socket.receive(buffer.data(), buffer.size(), &r.sourceAddress,
-                                           &r.sourcePort, &r.destinationAddress);
+                    int n = socket.receive(
+                        buffer.data(), buffer.size(), &r.sourceAddress, &r.sourcePort, &r.destinationAddress);
                     if (n < 0)
                         break;
                     r.bytes.assign(buffer.data(), static_cast<size_t>(n));
@@ -269,7 +268,8 @@ bool simParseAddress(const std::string& text, uint32_t* address)
     return true;
 }
 
-TerminalSimulator::TerminalSimulator(const SimConfig& config) : d(new State)
+TerminalSimulator::TerminalSimulator(const SimConfig& config)
+    : d(new State)
 {
     d->config = config;
 }
@@ -459,8 +459,7 @@ void TerminalSimulator::clearRequests()
 bool TerminalSimulator::waitForRequests(size_t n, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(d->mutex);
-    return d->logGrew.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [this, n] { return d->log.size() >= n; });
+    return d->logGrew.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this, n] { return d->log.size() >= n; });
 }
 
 uint64_t TerminalSimulator::repliesSent() const
@@ -476,14 +475,11 @@ std::string TerminalSimulator::replyText(int index, uint16_t cseq) const
     return composeSimReply(d->terminals[index].entry.record, cseq);
 }
 
-bool TerminalSimulator::sendFrom(int index, const std::string& bytes, uint32_t toAddress,
-                                 uint16_t toPort)
+bool TerminalSimulator::sendFrom(int index, const std::string& bytes, uint32_t toAddress, uint16_t toPort)
 {
     // Under the lock, so that stop() cannot close the socket meanwhile.
     std::lock_guard<std::mutex> lock(d->mutex);
-    if (!isLoopback(toAddress) || !d->running || index < 0
-        || static_cast<size_t>(index) >= d->terminals.size())
+    if (!isLoopback(toAddress) || !d->running || index < 0 || static_cast<size_t>(index) >= d->terminals.size())
         return false;
-    return d->socket.sendFrom(d->terminals[index].entry.address, toAddress, toPort, bytes.data(),
-                              bytes.size());
+    return d->socket.sendFrom(d->terminals[index].entry.address, toAddress, toPort, bytes.data(), bytes.size());
 }

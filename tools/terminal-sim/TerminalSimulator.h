@@ -45,13 +45,13 @@ struct SimModelShare {
 };
 
 struct SimConfig {
-    int fleetSize = 10;                    // generated terminals (ignored with fleetFile)
-    std::vector<SimModelShare> modelMix;   // empty: every code of simModelCodes(), equal shares
-    uint32_t seed = 1;                     // drives every generated value; same seed, same fleet
-    std::string fleetFile;                 // when set, the fleet is read from it (format in FleetFile.h)
+    int fleetSize = 10;                   // generated terminals (ignored with fleetFile)
+    std::vector<SimModelShare> modelMix;  // empty: every code of simModelCodes(), equal shares
+    uint32_t seed = 1;                    // drives every generated value; same seed, same fleet
+    std::string fleetFile;                // when set, the fleet is read from it (format in FleetFile.h)
 
     std::string bindAddress = "0.0.0.0";
-    uint16_t port = 0;                     // 0: any free port (tests); the program uses 59137
+    uint16_t port = 0;  // 0: any free port (tests); the program uses 59137
     SimAddressing addressing = SimAddressing::Loopback;
     std::string firstLoopbackAddress = "127.1.0.1";  // first generated address, loopback mode
     // Explicit terminal addresses, terminal i taking addresses[i]; required in
@@ -65,16 +65,16 @@ struct SimConfig {
     std::vector<std::pair<int, int>> ipConflicts;
     std::vector<std::pair<int, int>> macConflicts;
 
-    int replyDelayMs = 0;                  // every reply waits this long ...
-    int replyJitterMs = 0;                 // ... plus a uniform 0..jitter ms
-    double dropRate = 0.0;                 // share of replies silently not sent, 0..1
+    int replyDelayMs = 0;   // every reply waits this long ...
+    int replyJitterMs = 0;  // ... plus a uniform 0..jitter ms
+    double dropRate = 0.0;  // share of replies silently not sent, 0..1
 
-    std::vector<int> answer400;            // indices of terminals in Answer400 mode
-    std::vector<int> silent;               // indices of terminals in Silent mode
-    std::vector<int> malformed;            // indices of terminals in Malformed mode
+    std::vector<int> answer400;  // indices of terminals in Answer400 mode
+    std::vector<int> silent;     // indices of terminals in Silent mode
+    std::vector<int> malformed;  // indices of terminals in Malformed mode
 
-    bool keepRequestLog = true;            // keep every request in memory (requests())
-    std::string logFile;                   // when set, every request is also appended here
+    bool keepRequestLog = true;  // keep every request in memory (requests())
+    std::string logFile;         // when set, every request is also appended here
 };
 
 // One received datagram, exactly as it came.

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     int signal = 0;
     sigwait(&stopSignals, &signal);
     simulator.stop();
-    std::fprintf(stderr, "dbp-terminal-sim: %llu replies sent\n",
-                 static_cast<unsigned long long>(simulator.repliesSent()));
+    std::fprintf(
+        stderr, "dbp-terminal-sim: %llu replies sent\n", static_cast<unsigned long long>(simulator.repliesSent()));
     return 0;
 }

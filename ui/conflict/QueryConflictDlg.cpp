@@ -10,7 +10,8 @@
 #include <algorithm>
 
 QueryConflictDlg::QueryConflictDlg(QWidget* parent)
-    : QDialog(parent), ui(new Ui::QueryConflictsDialog)
+    : QDialog(parent)
+    , ui(new Ui::QueryConflictsDialog)
 {
     ui->setupUi(this);
     // Only the groups the check fills are shown; ID conflicts are never filled.

@@ -35,8 +35,7 @@ class QueryTool : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit QueryTool(NxNetControl* engine, const WindowConfig& config = WindowConfig(),
-                       QWidget* parent = nullptr);
+    explicit QueryTool(NxNetControl* engine, const WindowConfig& config = WindowConfig(), QWidget* parent = nullptr);
     ~QueryTool() override;
 
     TerminalListItem* findTerminalItem(const TerminalParam* record);

@@ -11,8 +11,7 @@
 // record taken into a group is not compared again. The two conflict
 // predicates group by their text in one pass; any other predicate gets the
 // pairwise scan.
-QList<TerminalParam> QueryTool::collectConflicts(
-    bool (*predicate)(const TerminalParam&, const TerminalParam&))
+QList<TerminalParam> QueryTool::collectConflicts(bool (*predicate)(const TerminalParam&, const TerminalParam&))
 {
     if (predicate == isIpConflict)
         return groupConflicts(terminalList, ConflictField::IP);

@@ -81,8 +81,7 @@ void QueryTool::get_terminal_slot()
     // timer: the event loop gets a pass between two long turns, so that its
     // timers and painting keep up during a large search. Without a budget
     // no turn counts as long.
-    const bool justBusy
-        = replyTurnMs > 0 && lastTurnMs >= replyTurnMs / 2 && sinceLastTurn.elapsed() < replyTurnMs;
+    const bool justBusy = replyTurnMs > 0 && lastTurnMs >= replyTurnMs / 2 && sinceLastTurn.elapsed() < replyTurnMs;
     if (backlogTimer->isActive() || justBusy)
         backlogTimer->start();
     else

@@ -25,8 +25,7 @@ public:
 
 // Runs one waiting engine operation under the wait cursor; without an
 // engine nothing can be sent.
-template <typename Operation>
-int waitFor(NxNetControl* engine, Operation operation)
+template <typename Operation> int waitFor(NxNetControl* engine, Operation operation)
 {
     if (engine == nullptr)
         return kNotSent;
@@ -98,8 +97,7 @@ void QueryTool::getAndSetTerminal()
     TerminalParam reply;
     int result = waitFor(engine, [&](NxNetControl* e) { return e->GetTerminal(ip, &reply); });
     if (result != kReplyOk) {
-        QMessageBox::warning(this, tr("tips"), tr("Get Term Info Error!"), QMessageBox::Ok,
-                             QMessageBox::NoButton);
+        QMessageBox::warning(this, tr("tips"), tr("Get Term Info Error!"), QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
 
@@ -130,8 +128,7 @@ void QueryTool::SetTerminalPlayVolume()
     const auto treble = static_cast<int8_t>(ui->kMainTrebleSpinBox->value());
     const auto bass = static_cast<int8_t>(ui->kMainBassSpinBox->value());
     const auto volume = static_cast<int8_t>(ui->kMainVolSpinBox->value());
-    const int result
-        = waitFor(engine, [&](NxNetControl* e) { return e->SetToneAndVolume(ip, treble, bass, volume); });
+    const int result = waitFor(engine, [&](NxNetControl* e) { return e->SetToneAndVolume(ip, treble, bass, volume); });
     if (result == kReplyOk)
         showSetSucceeded();
     else
@@ -232,8 +229,8 @@ bool QueryTool::selectedTerminal(TerminalParam* record) const
 
 void QueryTool::showSetSucceeded()
 {
-    QMessageBox::information(this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"),
-                             QMessageBox::Ok, QMessageBox::NoButton);
+    QMessageBox::information(
+        this, QString::fromUtf8("设置"), QString::fromUtf8("设置成功！"), QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 void QueryTool::showNotSent(const QString& otherwise)
@@ -242,13 +239,12 @@ void QueryTool::showNotSent(const QString& otherwise)
     if (engine != nullptr && !engine->IsOpen())
         reason = tr("无法打开UDP端口%1，该端口可能已被其他程序占用。").arg(engine->Settings().localPort);
     // From the event loop: the first search starts inside the constructor.
-    QTimer::singleShot(0, this, [this, reason] {
-        QMessageBox::warning(this, tr("错误"), reason, QMessageBox::Ok, QMessageBox::NoButton);
-    });
+    QTimer::singleShot(0, this,
+        [this, reason] { QMessageBox::warning(this, tr("错误"), reason, QMessageBox::Ok, QMessageBox::NoButton); });
 }
 
 void QueryTool::showSetFailed()
 {
-    QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("设置出错，请重新设置！"),
-                         QMessageBox::Ok, QMessageBox::NoButton);
+    QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("设置出错，请重新设置！"), QMessageBox::Ok,
+        QMessageBox::NoButton);
 }

@@ -8,14 +8,12 @@ namespace {
 // byte, which no text contains, so different field values never run
 // together into the same key. Texts stop at their field's end even without
 // a terminator.
-template <typename Number>
-void addNumber(QByteArray* key, Number value)
+template <typename Number> void addNumber(QByteArray* key, Number value)
 {
     key->append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-template <size_t N>
-void addText(QByteArray* key, const char (&field)[N])
+template <size_t N> void addText(QByteArray* key, const char (&field)[N])
 {
     key->append(field, static_cast<int>(qstrnlen(field, N)));
     key->append('\0');

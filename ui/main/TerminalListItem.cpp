@@ -22,8 +22,7 @@ struct HeaderItemsOwner {
 
 // Record texts are fixed arrays; stop at the array's end even if a
 // terminator is missing.
-template <size_t N>
-QString fieldText(const char (&field)[N])
+template <size_t N> QString fieldText(const char (&field)[N])
 {
     return QString::fromUtf8(field, static_cast<int>(qstrnlen(field, N)));
 }

@@ -5,15 +5,15 @@
 // The rules in the order they run; the first that fails decides.
 enum class IpSettingFault {
     None = 0,
-    IpInvalid,                // 1: the IP text is not an address
-    IpMulticast,              // 2
-    MaskInvalid,              // 3
-    MaskNotContiguous,        // 4
-    IpIsBroadcast,            // 5: the IP is its subnet's broadcast address
-    GatewayInvalid,           // 6
-    GatewayIsBroadcast,       // 7
-    GatewayMulticast,         // 8
-    GatewayOtherSubnet,       // 9
+    IpInvalid,           // 1: the IP text is not an address
+    IpMulticast,         // 2
+    MaskInvalid,         // 3
+    MaskNotContiguous,   // 4
+    IpIsBroadcast,       // 5: the IP is its subnet's broadcast address
+    GatewayInvalid,      // 6
+    GatewayIsBroadcast,  // 7
+    GatewayMulticast,    // 8
+    GatewayOtherSubnet,  // 9
 };
 
 // The first rule the three texts break, or None.

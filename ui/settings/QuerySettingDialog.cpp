@@ -31,16 +31,14 @@ bool hasToneControls(int32_t kind)
     return kind == 0 || kind == 1 || kind == 2;
 }
 
-template <size_t N>
-void copyText(char (&field)[N], const char* text)
+template <size_t N> void copyText(char (&field)[N], const char* text)
 {
     std::snprintf(field, N, "%s", text);
 }
 
 // An editor whose first number is empty or 0 gives no address; the field
 // then keeps what it held.
-template <size_t N>
-void readAddress(NxIPLineEdit* editor, char (&field)[N])
+template <size_t N> void readAddress(NxIPLineEdit* editor, char (&field)[N])
 {
     char buffer[32] = {};
     if (editor->getIpAddress(buffer, sizeof buffer))
@@ -157,7 +155,7 @@ std::string QuerySettingDialog::makeRandomMac()
     std::uniform_int_distribution<int> byte(0, 255);
     char text[32];
     std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", 0x00, 0x12, 0x37, byte(generator),
-                  byte(generator), byte(generator));
+        byte(generator), byte(generator));
     return text;
 }
 
@@ -180,7 +178,7 @@ void QuerySettingDialog::ok_btn_clicked()
 
     copyText(fTermParam.OldMAC, fTermParam.MAC);
     for (char* field : {fTermParam.MAC, fTermParam.IP, fTermParam.Mask, fTermParam.Gateway, fTermParam.Server,
-                        fTermParam.Server2, fTermParam.DNS1, fTermParam.DNS2, fTermParam.Website})
+             fTermParam.Server2, fTermParam.DNS1, fTermParam.DNS2, fTermParam.Website})
         field[0] = '\0';
     fTermParam.ServerPort = 0;
     fTermParam.NewID = ui->idEdit->text().toInt();
@@ -213,8 +211,8 @@ void QuerySettingDialog::ok_btn_clicked()
     uint16_t port = 0;
     if (!readServerPort(&port)) {
         fTermParam = saved;
-        QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("服务器端口无效!"),
-                             QMessageBox::Ok, QMessageBox::NoButton);
+        QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("服务器端口无效!"), QMessageBox::Ok,
+            QMessageBox::NoButton);
         return;
     }
     fTermParam.ServerPort = port;

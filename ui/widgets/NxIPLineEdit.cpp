@@ -26,8 +26,7 @@ bool NxIPLineEdit::getIpAddress(char* buffer, int size) const
         values[i] = fields[i]->text().toInt();  // empty or not a number: 0
     if (values[0] == 0 || buffer == nullptr || size <= 0)
         return false;
-    std::snprintf(buffer, static_cast<size_t>(size), "%d.%d.%d.%d", values[0], values[1],
-                  values[2], values[3]);
+    std::snprintf(buffer, static_cast<size_t>(size), "%d.%d.%d.%d", values[0], values[1], values[2], values[3]);
     return true;
 }
 
