@@ -8,7 +8,10 @@
 
 #include <QLabel>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
+
+#include <utility>
 
 class ConflictsTest : public QObject {
     Q_OBJECT
@@ -92,6 +95,32 @@ private slots:
         QCOMPARE(watcher.count(), 1);
         report.sort();
         QCOMPARE(report, (QStringList{"fTblID 0 0", "fTblIp 3 1", "fTblMac 2 1"}));
+    }
+
+    // Checks while a report is open (replies keep coming in its event loop)
+    // wait for it: one more report after it closes, never one on top of it.
+    void checksDuringAnOpenReportGiveOneMoreAfterIt()
+    {
+        QueryTool window(nullptr);
+        TerminalParam pair[] = {testTerminal(1, "IPA-10", "--"), record("ID=2", testTerminal(1, "IPA-10", "--"))};
+        for (TerminalParam& reply : pair)
+            onTerminalReply(&reply);
+        QCoreApplication::processEvents();
+        ModalWatcher watcher;
+        bool first = true;
+        watcher.setHandler([&](QWidget* report) {
+            if (!std::exchange(first, false))
+                return false;
+            // From the report's own event loop, as the conflict timer would.
+            QTimer::singleShot(0, report, [&window, report] {
+                for (int burst = 0; burst < 3; ++burst)
+                    window.check_conflict();
+                report->close();
+            });
+            return true;
+        });
+        window.check_conflict();
+        QCOMPARE(watcher.count(), 2);  // stacked, it would be 4
     }
 
 private:

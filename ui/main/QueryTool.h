@@ -96,6 +96,10 @@ private:
     NxNetControl* engine;
     QList<TerminalParam> terminalList;
     QTimer* conflictTimer;
+    // While a conflict report is open, later checks only note that they were
+    // asked for; one of them runs when the report closes.
+    bool conflictReportOpen = false;
+    bool conflictCheckDeferred = false;
     // Replies taken from gPendingTerminals, handled up to backlogStart; the
     // timer of the next turn on the rest; how long the last turn took and
     // how long ago it ended.

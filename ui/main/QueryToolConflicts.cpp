@@ -40,8 +40,14 @@ QList<TerminalParam> QueryTool::collectConflicts(bool (*predicate)(const Termina
 
 void QueryTool::check_conflict()
 {
-    QueryConflictDlg dialog(this);
     conflictTimer->stop();
+    // The report runs a nested event loop: replies and timers go on meanwhile,
+    // but never stack a second report on the first.
+    if (conflictReportOpen) {
+        conflictCheckDeferred = true;
+        return;
+    }
+    QueryConflictDlg dialog(this);
 
     const QList<TerminalParam> ipConflicts = collectConflicts(isIpConflict);
     if (!ipConflicts.isEmpty())
@@ -51,6 +57,13 @@ void QueryTool::check_conflict()
     if (!macConflicts.isEmpty())
         dialog.showMacConflicts(macConflicts);
 
-    if (!ipConflicts.isEmpty() || !macConflicts.isEmpty())
-        dialog.exec();
+    if (ipConflicts.isEmpty() && macConflicts.isEmpty())
+        return;
+    conflictReportOpen = true;
+    dialog.exec();
+    conflictReportOpen = false;
+    if (conflictCheckDeferred) {
+        conflictCheckDeferred = false;
+        check_conflict();
+    }
 }
