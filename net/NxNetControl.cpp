@@ -5,7 +5,6 @@
 #include "platform/Ipv4Address.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -14,8 +13,6 @@ constexpr uint32_t kPollIntervalMs = 200;
 
 // Receive results.
 enum : int { kReceiveFailed = 0, kReceiveNoBuffer = 1, kReceiveNothing = 2, kReceiveRead = 3 };
-
-using Guard = std::lock_guard<RecursiveLock>;
 
 }  // namespace
 
@@ -59,7 +56,7 @@ const EndpointSettings& NxNetControl::Settings() const
 
 int NxNetControl::PendingCount()
 {
-    Guard guard(engineLock);
+    RecursiveLockGuard guard(engineLock);
     return static_cast<int>(pending.size());
 }
 
@@ -118,7 +115,7 @@ void NxNetControl::OnReply(int result)
 uint64_t NxNetControl::AddPending(uint16_t cseq)
 {
     const uint64_t deadline = settings.clockMs() + static_cast<uint64_t>(settings.replyTimeoutSeconds) * 1000u;
-    Guard guard(engineLock);
+    RecursiveLockGuard guard(engineLock);
     pending.push_back({cseq, 0, deadline, TerminalParam()});
     return deadline;
 }
@@ -130,7 +127,7 @@ void NxNetControl::UpdatePending(uint16_t cseq, int status, const TerminalParam&
     // something unreadable) neither undo nor replace it.
     if (status == 0)
         return;
-    Guard guard(engineLock);
+    RecursiveLockGuard guard(engineLock);
     for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
         if (static_cast<uint16_t>(entry->CSeq) != cseq)
             continue;
@@ -147,7 +144,7 @@ void NxNetControl::UpdatePending(uint16_t cseq, int status, const TerminalParam&
 
 void NxNetControl::RemovePending(uint16_t cseq)
 {
-    Guard guard(engineLock);
+    RecursiveLockGuard guard(engineLock);
     for (auto entry = pending.begin(); entry != pending.end(); ++entry) {
         if (static_cast<uint16_t>(entry->CSeq) == cseq) {
             pending.erase(entry);
@@ -163,7 +160,7 @@ int NxNetControl::WaitReply(uint16_t cseq, uint64_t deadline, TerminalParam* rep
         int result = 0;
         bool found = false;
         {
-            Guard guard(engineLock);
+            RecursiveLockGuard guard(engineLock);
             for (const PendingRequest& entry : pending) {
                 if (static_cast<uint16_t>(entry.CSeq) != cseq)
                     continue;
@@ -265,11 +262,11 @@ int NxNetControl::SetTerminal(TerminalParam* param)
 {
     if (param == nullptr)
         return kNotSent;
+    if (!param->IsBroadcast && param->Address == kIpv4None)
+        return kNotSent;
     const uint16_t cseq = nextCSeq++;
     param->CSeq = cseq;
     const uint32_t address = param->IsBroadcast ? settings.broadcastAddress : param->Address;
-    if (address == kIpv4None && !param->IsBroadcast)
-        return kNotSent;
     return SendAndWait(BuildSetRequest(param), cseq, address, false, nullptr);
 }
 

@@ -2,12 +2,7 @@
 
 #include "platform/Clock.h"
 
-#include <mutex>
 #include <vector>
-
-namespace {
-using Guard = std::lock_guard<RecursiveLock>;
-}
 
 // Never destroyed: engines may still withdraw during static destruction.
 NxSchedule& gSchedule = *new NxSchedule;
@@ -25,7 +20,7 @@ NxSchedule::~NxSchedule()
     while (sentinel.next != &sentinel) {
         ScheduleNode* node = sentinel.next;
         {
-            Guard held(node->nodeLock);
+            RecursiveLockGuard held(node->nodeLock);
             Unlink(node);
         }
         delete node;
@@ -53,7 +48,7 @@ void NxSchedule::Add(ScheduleCallback callback, void* user, int32_t delayMs)
     auto* node = new ScheduleNode;
     node->callback = callback;
     node->user = user;
-    Guard listed(listLock);
+    RecursiveLockGuard listed(listLock);
     node->deadline = Now() + static_cast<uint64_t>(delayMs < 0 ? 0 : delayMs);
     node->prev = &sentinel;
     node->next = sentinel.next;
@@ -69,7 +64,7 @@ void NxSchedule::Remove(ScheduleCallback callback, void* user)
     // callback without holding the list lock.
     std::vector<ScheduleNode*> matches;
     {
-        Guard listed(listLock);
+        RecursiveLockGuard listed(listLock);
         for (ScheduleNode* node = sentinel.next; node != &sentinel; node = node->next) {
             if (node->active && node->callback == callback && node->user == user) {
                 ++node->pins;
@@ -80,25 +75,25 @@ void NxSchedule::Remove(ScheduleCallback callback, void* user)
 
     for (ScheduleNode* node : matches) {
         {
-            Guard held(node->nodeLock);
-            Guard listed(listLock);
+            RecursiveLockGuard held(node->nodeLock);
+            RecursiveLockGuard listed(listLock);
             node->callback = nullptr;
             node->user = nullptr;
             node->active = 0;
         }
         // Last touch: once unpinned, a pass may free the node.
-        Guard listed(listLock);
+        RecursiveLockGuard listed(listLock);
         --node->pins;
     }
 }
 
 void NxSchedule::RunDue()
 {
-    Guard onePass(passLock);
+    RecursiveLockGuard onePass(passLock);
     uint64_t now = 0;
     ScheduleNode* node = nullptr;
     {
-        Guard listed(listLock);
+        RecursiveLockGuard listed(listLock);
         now = Now();
         node = sentinel.next;
     }
@@ -107,24 +102,25 @@ void NxSchedule::RunDue()
     // hand and its successor stay valid while the list lock is released.
     while (node != &sentinel) {
         ScheduleNode* following = nullptr;
+        const bool due = node->deadline <= now;
         bool withdrawn = false;
         bool unlinked = false;
         {
-            Guard listed(listLock);
+            RecursiveLockGuard listed(listLock);
             following = node->next;
             withdrawn = node->active == 0;
             // Withdrawn and unpinned: nothing else can reach the node.
-            if (node->deadline <= now && withdrawn && node->pins == 0) {
+            if (due && withdrawn && node->pins == 0) {
                 Unlink(node);
                 unlinked = true;
             }
         }
         if (unlinked) {
             delete node;
-        } else if (node->deadline <= now && !withdrawn) {
+        } else if (due && !withdrawn) {
             int32_t delay = 0;
             {
-                Guard held(node->nodeLock);
+                RecursiveLockGuard held(node->nodeLock);
                 if (node->callback && node->user)
                     delay = node->callback(node->user);
             }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 class RecursiveLock {
 public:
@@ -22,3 +23,6 @@ private:
     int32_t count = 0;
     std::atomic<uint32_t> owner{0};
 };
+
+// Holds a RecursiveLock for the scope it lives in.
+using RecursiveLockGuard = std::lock_guard<RecursiveLock>;

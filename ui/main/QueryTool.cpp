@@ -4,6 +4,7 @@
 #include "ui/main/PendingReplies.h"
 #include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
+#include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QueryTool.h"
 
 #include <QCheckBox>
@@ -11,12 +12,8 @@
 #include <QLabel>
 #include <QListWidgetItem>
 #include <QPushButton>
-#include <QSlider>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
-
-#include <mutex>
 
 namespace {
 
@@ -31,13 +28,6 @@ const NavigationEntry kNavigation[] = {
     {":/query_tool/Images/update.png", "升级"},
     {":/query_tool/Images/config.png", "高级配置"},
 };
-
-// Slider and spin box show one value; each follows the other.
-void coupleSliderAndSpinBox(QSlider* slider, QSpinBox* spinBox)
-{
-    QObject::connect(slider, &QSlider::valueChanged, spinBox, &QSpinBox::setValue);
-    QObject::connect(spinBox, qOverload<int>(&QSpinBox::valueChanged), slider, &QSlider::setValue);
-}
 
 }  // namespace
 
@@ -113,7 +103,7 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     connect(ui->ResetSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_reset_slot);
 
     {
-        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        RecursiveLockGuard guard(gPendingLock);
         gQueryTool = this;
     }
     if (engine != nullptr)
@@ -127,7 +117,7 @@ QueryTool::~QueryTool()
     // After this no reply reaches the window; replies already signalled are
     // discarded with the window's posted events.
     {
-        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        RecursiveLockGuard guard(gPendingLock);
         if (gQueryTool == this) {
             gQueryTool = nullptr;
             gPendingTerminals.clear();

@@ -14,9 +14,11 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class NxNetControl;
+class QCheckBox;
 class QListWidgetItem;
 class QTableWidgetItem;
 class TerminalListItem;
@@ -78,6 +80,9 @@ private:
 
     // Reboots the selected terminal with `code`; reports the outcome.
     void rebootSelected(uint8_t code);
+    // Sends a command to all terminals through `send` (with an engine) and
+    // clears its guard box, or reports that it could not go out.
+    void commandAllTerminals(QCheckBox* guard, const std::function<bool()>& send);
     void showTerminal(const TerminalParam* record);
     // The record of the current row's column-0 item; false without one.
     bool selectedTerminal(TerminalParam* record) const;

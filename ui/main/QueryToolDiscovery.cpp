@@ -10,8 +10,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <mutex>
-
 QVector<TerminalParam> gPendingTerminals;
 RecursiveLock gPendingLock;
 QueryTool* gQueryTool = nullptr;
@@ -25,7 +23,7 @@ constexpr int kConflictQuietMs = 500;
 
 void onTerminalReply(TerminalParam* record)
 {
-    std::lock_guard<RecursiveLock> guard(gPendingLock);
+    RecursiveLockGuard guard(gPendingLock);
     if (gQueryTool != nullptr) {
         // One signal per filling of the queue: while it holds records, a
         // delivery that takes them all is already on its way.
@@ -67,7 +65,7 @@ void QueryTool::get_terminal_slot()
     // while the table is being filled.
     QVector<TerminalParam> arrived;
     {
-        std::lock_guard<RecursiveLock> guard(gPendingLock);
+        RecursiveLockGuard guard(gPendingLock);
         arrived.swap(gPendingTerminals);
     }
 

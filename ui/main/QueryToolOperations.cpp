@@ -177,27 +177,26 @@ void QueryTool::set_all_server_slot()
         ui->SrvCheckBox->setCheckState(Qt::Unchecked);
         return;
     }
-    // The guard stays ticked when nothing went out, so the user can retry.
-    if (engine != nullptr && !engine->SetAllServers(server))
-        showNotSent(tr("命令未能发出，请检查网络连接！"));
-    else
-        ui->SrvCheckBox->setCheckState(Qt::Unchecked);
+    commandAllTerminals(ui->SrvCheckBox, [&] { return engine->SetAllServers(server); });
 }
 
 void QueryTool::set_all_update_slot()
 {
-    if (engine != nullptr && !engine->UpdateAllTerminals())
-        showNotSent(tr("命令未能发出，请检查网络连接！"));
-    else
-        ui->UpdateCheckBox->setCheckState(Qt::Unchecked);
+    commandAllTerminals(ui->UpdateCheckBox, [this] { return engine->UpdateAllTerminals(); });
 }
 
 void QueryTool::set_all_reset_slot()
 {
-    if (engine != nullptr && !engine->ResetAllTerminals())
+    commandAllTerminals(ui->ResetCheckBox, [this] { return engine->ResetAllTerminals(); });
+}
+
+void QueryTool::commandAllTerminals(QCheckBox* guard, const std::function<bool()>& send)
+{
+    // The guard stays ticked when nothing went out, so the user can retry.
+    if (engine != nullptr && !send())
         showNotSent(tr("命令未能发出，请检查网络连接！"));
     else
-        ui->ResetCheckBox->setCheckState(Qt::Unchecked);
+        guard->setCheckState(Qt::Unchecked);
 }
 
 void QueryTool::showTerminal(const TerminalParam* record)

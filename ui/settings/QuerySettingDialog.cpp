@@ -2,6 +2,7 @@
 
 #include "net/DeviceKindTable.h"
 #include "ui/settings/IpSettingCheck.h"
+#include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QuerySettingDialog.h"
 
 #include <QMessageBox>
@@ -67,10 +68,8 @@ QuerySettingDialog::QuerySettingDialog(TerminalParam param, bool isBroadcast, QW
     connect(ui->MacCheckBox, &QCheckBox::stateChanged, this, &QuerySettingDialog::macBoxStateChanged);
     connect(ui->NetSpeedCheck, &QCheckBox::stateChanged, this, &QuerySettingDialog::netBoxStateChanged);
     connect(ui->fGrpMultSvrIp, &QGroupBox::clicked, this, &QuerySettingDialog::grp_mult_svr_clicked);
-    connect(ui->trebleHorSlider, &QSlider::valueChanged, ui->spinBoxTreble, &QSpinBox::setValue);
-    connect(ui->spinBoxTreble, qOverload<int>(&QSpinBox::valueChanged), ui->trebleHorSlider, &QSlider::setValue);
-    connect(ui->bassHorSlider, &QSlider::valueChanged, ui->spinBoxBass, &QSpinBox::setValue);
-    connect(ui->spinBoxBass, qOverload<int>(&QSpinBox::valueChanged), ui->bassHorSlider, &QSlider::setValue);
+    coupleSliderAndSpinBox(ui->trebleHorSlider, ui->spinBoxTreble);
+    coupleSliderAndSpinBox(ui->bassHorSlider, ui->spinBoxBass);
     connect(ui->talkbackGb, &QGroupBox::clicked, this, &QuerySettingDialog::talkbackGbStateChanged);
     connect(ui->fServer1Cb, &QCheckBox::clicked, this, &QuerySettingDialog::slotServer1CbClicked);
     connect(ui->fServer2Cb, &QCheckBox::clicked, this, &QuerySettingDialog::slotServer2CbClicked);
