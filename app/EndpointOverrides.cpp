@@ -39,6 +39,24 @@ bool parsePort(const QString& text, uint minimum, uint16_t* port)
     return true;
 }
 
+// Milliseconds from 0 to 10000, comma-separated, in ascending order; at
+// least one.
+bool parseSendTimes(const QString& text, std::vector<int>* times)
+{
+    static const QRegularExpression number("^ *[0-9]{1,5} *$");
+    std::vector<int> result;
+    for (const QString& part : text.split(',')) {
+        if (!number.match(part).hasMatch())
+            return false;
+        const int value = part.trimmed().toInt();
+        if (value > 10000 || (!result.empty() && value < result.back()))
+            return false;
+        result.push_back(value);
+    }
+    *times = result;
+    return true;
+}
+
 bool given(const char* value)
 {
     return value != nullptr && value[0] != '\0';
@@ -47,17 +65,25 @@ bool given(const char* value)
 }  // namespace
 
 EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
-    const char* localPort, QStringList* problems)
+    const char* localPort, const char* searchSends, QStringList* problems)
 {
-    if (given(broadcastAddress) && !parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
-        problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address; using the default")
-                             .arg(QString::fromUtf8(broadcastAddress)));
+    if (given(broadcastAddress)) {
+        if (parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
+            base.everyAdapter = false;
+        else
+            problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address; using the default")
+                                 .arg(QString::fromUtf8(broadcastAddress)));
+    }
     if (given(terminalPort) && !parsePort(QString::fromUtf8(terminalPort), 1, &base.terminalPort))
         problems->append(QString("DBP_TERMINAL_PORT: \"%1\" is not a port from 1 to 65535; using the default")
                              .arg(QString::fromUtf8(terminalPort)));
     if (given(localPort) && !parsePort(QString::fromUtf8(localPort), 0, &base.localPort))
         problems->append(QString("DBP_LOCAL_PORT: \"%1\" is not a port from 0 to 65535; using the default")
                              .arg(QString::fromUtf8(localPort)));
+    if (given(searchSends) && !parseSendTimes(QString::fromUtf8(searchSends), &base.searchSendsMs))
+        problems->append(QString("DBP_SEARCH_SENDS: \"%1\" is not a list of ascending milliseconds from 0 to 10000 "
+                                 "(such as 0,250,500,1000); using the default")
+                             .arg(QString::fromUtf8(searchSends)));
     return base;
 }
 
@@ -65,7 +91,7 @@ EndpointSettings endpointSettingsFromEnvironment()
 {
     QStringList problems;
     const EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
-        std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), &problems);
+        std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), &problems);
     for (const QString& problem : problems)
         std::fprintf(stderr, "QueryTool: %s\n", problem.toLocal8Bit().constData());
     return settings;

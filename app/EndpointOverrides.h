@@ -1,8 +1,9 @@
 // The environment variables that point the engine somewhere else than the
-// real network (tests, the simulated demo fleet):
+// real network (tests, the simulated demo fleet) or tune its searches:
 //   DBP_BROADCAST_ADDR  dotted IPv4 destination of broadcasts
 //   DBP_TERMINAL_PORT   destination port of every request (1 to 65535)
 //   DBP_LOCAL_PORT      port the engine binds (0 to 65535, 0: any free port)
+//   DBP_SEARCH_SENDS    when each GET of a search goes out (ms, ascending)
 // Read once at start-up on the user-interface thread.
 #pragma once
 
@@ -13,7 +14,7 @@
 // `base` with each given value applied; a null or empty value leaves the
 // setting alone, an invalid one leaves it too and adds a line to `problems`.
 EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
-    const char* localPort, QStringList* problems);
+    const char* localPort, const char* searchSends, QStringList* problems);
 
 // The defaults with the environment's overrides; problems go to standard error.
 EndpointSettings endpointSettingsFromEnvironment();

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 
 #include <cstdint>
+#include <vector>
 
 struct EndpointSettings {
     uint16_t localPort = 59137;               // port the engine binds (0: any free port)
@@ -17,4 +18,11 @@ struct EndpointSettings {
     // Monotonic milliseconds the deadlines are measured on; never the wall
     // clock, which a time sync may set back or forward during a wait.
     uint64_t (*clockMs)() = MonotonicMs;
+    // Broadcasts to 255.255.255.255 leave through every adapter that is up
+    // and can broadcast, not only the default route's; false once a
+    // destination of its own is given, which is then used alone.
+    bool everyAdapter = true;
+    // When each GET of one search goes out, in milliseconds from its start:
+    // a terminal whose reply to one of them is lost answers another.
+    std::vector<int> searchSendsMs = {0, 250, 500, 1000};
 };

@@ -30,10 +30,13 @@ inline TerminalParam testTerminal(int n, const char* type, const char* name)
 }
 
 // Engine settings that reach the simulator on `port` and nothing else: any
-// free local port, 127.255.255.255 for broadcasts, 1 s for a reply.
+// free local port, 127.255.255.255 for broadcasts, 1 s for a reply, one
+// GET per search.
 inline EndpointSettings loopbackSettings(uint16_t port)
 {
-    return EndpointSettings{0, port, 0x7FFFFFFFu, 1};
+    EndpointSettings settings{0, port, 0x7FFFFFFFu, 1};
+    settings.searchSendsMs = {0};
+    return settings;
 }
 
 // The label's text after a search that found `count` terminals.
