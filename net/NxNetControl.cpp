@@ -79,7 +79,8 @@ int NxNetControl::Receive(char* buffer, int size)
     }
     uint32_t address = 0;
     uint16_t port = 0;
-    const int length = socket.ReceiveFrom(buffer, size, &address, &port);
+    unsigned interfaceIndex = 0;
+    const int length = socket.ReceiveFrom(buffer, size, &address, &port, &interfaceIndex);
     if (length == UdpSocket::kFailed)
         return kReceiveFailed;
     if (length == UdpSocket::kSkipped)
@@ -88,6 +89,7 @@ int NxNetControl::Receive(char* buffer, int size)
     lastReply.clear();
     lastReply.Address = address;
     lastReply.Port = port;
+    lastReply.ArrivalInterface = interfaceIndex;
     return kReceiveRead;
 }
 
@@ -206,13 +208,33 @@ int NxNetControl::SendAndWait(
 
 bool NxNetControl::SendBroadcast(DbpRequest message)
 {
-    return message && SendText(message.get(), settings.broadcastAddress);
+    if (!message)
+        return false;
+    if (!ThroughEveryAdapter())
+        return SendText(message.get(), settings.broadcastAddress);
+    // The limited broadcast leaves only through the default route's adapter
+    // unless an adapter is named; so the same bytes go through each one.
+    broadcastInterfaces = ListBroadcastInterfaces();
+    bool sent = false;
+    for (const NetworkInterface& adapter : broadcastInterfaces)
+        sent = SendText(message.get(), settings.broadcastAddress, adapter.index) || sent;
+    return sent;
 }
 
-bool NxNetControl::SendText(const char* text, uint32_t address)
+bool NxNetControl::SendText(const char* text, uint32_t address, unsigned interfaceIndex)
 {
     const int length = static_cast<int>(std::strlen(text));
-    return socket.SendTo(text, length, address, settings.terminalPort) == length;
+    return socket.SendTo(text, length, address, settings.terminalPort, interfaceIndex) == length;
+}
+
+bool NxNetControl::ThroughEveryAdapter() const
+{
+    return settings.everyAdapter && settings.broadcastAddress == 0xFFFFFFFFu;
+}
+
+const std::vector<NetworkInterface>& NxNetControl::BroadcastInterfaces() const
+{
+    return broadcastInterfaces;
 }
 
 uint32_t NxNetControl::OneTerminal(const char* ip)

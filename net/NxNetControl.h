@@ -7,11 +7,13 @@
 #include "EndpointSettings.h"
 #include "RecursiveLock.h"
 #include "TerminalParam.h"
+#include "platform/NetworkInterfaces.h"
 #include "platform/UdpSocket.h"
 
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <vector>
 
 // The timer-schedule callback that runs an engine's receive loop; the
 // engine registers it with gSchedule for its lifetime. 0 without engine.
@@ -56,7 +58,8 @@ public:
     virtual int RunReceiveLoop();
     virtual void OnReply(int result);
 
-    // User-interface thread. Broadcast operations: true when sent whole.
+    // User-interface thread. Broadcast operations: true when sent whole,
+    // through at least one adapter when they go through every adapter.
     bool QueryAllTerminals();
     bool SetAllServers(const char* server);
     bool UpdateAllTerminals();
@@ -69,6 +72,13 @@ public:
     int RebootTerminal(TerminalParam* param, uint8_t code);
     int SetVolume(const char* ip, int8_t playVol, int8_t captureVol);
     int SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, int8_t playVol);
+    // Whether broadcasts go out through every adapter: to 255.255.255.255
+    // unless the settings name a destination of their own.
+    bool ThroughEveryAdapter() const;
+    // The adapters the last broadcast operation went out through, as listed
+    // when it was sent; empty when none was up or broadcasts have a
+    // destination of their own.
+    const std::vector<NetworkInterface>& BroadcastInterfaces() const;
 
     // Receives every reply that parsed as 200, on the worker thread; it must
     // copy the record and return. Atomic because the window installs it
@@ -95,7 +105,7 @@ private:
 
     int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast, TerminalParam* reply);
     bool SendBroadcast(DbpRequest message);
-    bool SendText(const char* text, uint32_t address);
+    bool SendText(const char* text, uint32_t address, unsigned interfaceIndex = 0);
     // The address of one terminal, or kIpv4None when the text does not
     // convert: such a request is not sent, since the broadcast address would
     // make every terminal take it.
@@ -110,4 +120,5 @@ private:
     char receiveBuffer[1024 + 1] = {};
     RecursiveLock engineLock;
     std::list<PendingRequest> pending;
+    std::vector<NetworkInterface> broadcastInterfaces;
 };

@@ -37,6 +37,9 @@ struct TerminalParam {
     int8_t CaptureVol = 0;
     char SvcConfig[128] = {};
     char Name[32] = {};
+    // Index of the network interface the reply datagram arrived on (0 when
+    // unknown); names the adapter a terminal answered through.
+    uint32_t ArrivalInterface = 0;
 
     // Back to the cleared record: every number zero, every text empty.
     void clear() { *this = TerminalParam(); }

@@ -42,10 +42,14 @@ public:
     Wait WaitReadable(int timeoutMs);
     // Reads one datagram of at most `capacity` bytes without blocking and
     // returns its length, kSkipped or kFailed. A datagram longer than
-    // `capacity` is dropped whole (kSkipped), never cut.
-    int ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port);
-    // Bytes sent, or -1.
-    int SendTo(const char* data, int length, uint32_t address, uint16_t port);
+    // `capacity` is dropped whole (kSkipped), never cut. `interfaceIndex`
+    // (when given) receives the index of the interface it arrived on, 0
+    // when the system does not say.
+    int ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port, unsigned* interfaceIndex = nullptr);
+    // Bytes sent, or -1. With an interface index other than 0 the datagram
+    // leaves through that interface, with its address as the source, even
+    // to 255.255.255.255 and whatever the routes say.
+    int SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex = 0);
 
     // Ends every present and future wait, receive and send on this socket.
     void Shutdown();

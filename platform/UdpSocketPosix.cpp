@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -41,6 +42,8 @@ bool UdpSocket::Open(uint16_t port)
     }
     const int on = 1;
     setsockopt(handle, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    // Each datagram then tells which interface it came in on.
+    setsockopt(handle, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     // The plain option is capped by net.core.rmem_max; the forcing one is
     // not, but needs administrator rights.
     const int size = kReceiveBufferBytes;
@@ -94,34 +97,70 @@ UdpSocket::Wait UdpSocket::WaitReadable(int timeoutMs)
     return Wait::TimedOut;
 }
 
-int UdpSocket::ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port)
+int UdpSocket::ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port, unsigned* interfaceIndex)
 {
     if (handle < 0 || down)
         return kFailed;
     sockaddr_in from{};
-    socklen_t length = sizeof from;
+    iovec data{buffer, static_cast<size_t>(capacity)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
     // MSG_TRUNC makes the call report the datagram's real length, so a
     // datagram that did not fit is recognised and dropped.
-    const ssize_t received = recvfrom(handle, buffer, static_cast<size_t>(capacity), MSG_TRUNC | MSG_DONTWAIT,
-        reinterpret_cast<sockaddr*>(&from), &length);
+    const ssize_t received = recvmsg(handle, &message, MSG_TRUNC | MSG_DONTWAIT);
     if (received < 0)
         return (errno == EBADF || errno == ENOTSOCK) ? kFailed : kSkipped;
     if (received > capacity)
         return kSkipped;
     *address = ntohl(from.sin_addr.s_addr);
     *port = ntohs(from.sin_port);
+    if (interfaceIndex != nullptr) {
+        *interfaceIndex = 0;
+        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr; header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info;
+                std::memcpy(&info, CMSG_DATA(header), sizeof info);
+                *interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+            }
+        }
+    }
     return static_cast<int>(received);
 }
 
-int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t port)
+int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex)
 {
     if (handle < 0 || down || data == nullptr || length < 0)
         return -1;
-    const sockaddr_in to = ipv4Address(address, port);
+    sockaddr_in to = ipv4Address(address, port);
+    iovec payload{const_cast<char*>(data), static_cast<size_t>(length)};
+    msghdr message{};
+    message.msg_name = &to;
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &payload;
+    message.msg_iovlen = 1;
+    // Naming the interface (its addresses left 0) sends through it alone,
+    // with its own address as the source.
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    if (interfaceIndex != 0) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        in_pktinfo info{};
+        info.ipi_ifindex = static_cast<int>(interfaceIndex);
+        std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    }
     ssize_t sent;
     do {
-        sent = sendto(
-            handle, data, static_cast<size_t>(length), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        sent = sendmsg(handle, &message, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     return sent < 0 ? -1 : static_cast<int>(sent);
 }

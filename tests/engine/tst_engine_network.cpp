@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <map>
 #include <mutex>
 #include <sched.h>
 #include <unistd.h>
@@ -33,12 +34,20 @@ uint64_t engineClock()
 }
 
 std::mutex repliesMutex;
-QList<int> received;  // the CSeq of every record handed to the reply callback, in order
+QList<int> received;                     // the CSeq of every record handed to the reply callback, in order
+std::map<uint32_t, uint32_t> arrivedOn;  // each record's source address: the interface it arrived on
 
 void collect(TerminalParam* record)
 {
     std::lock_guard<std::mutex> guard(repliesMutex);
     received << record->CSeq;
+    arrivedOn[record->Address] = record->ArrivalInterface;
+}
+
+std::map<uint32_t, uint32_t> replyArrivals()
+{
+    std::lock_guard<std::mutex> guard(repliesMutex);
+    return arrivedOn;
 }
 
 QList<int> replyCSeqs()
@@ -139,6 +148,7 @@ private slots:
         QVERIFY(SocketLayerStartup());
         std::lock_guard<std::mutex> guard(repliesMutex);
         received.clear();
+        arrivedOn.clear();
     }
     void cleanup() { SocketLayerShutdown(); }
 
@@ -344,31 +354,43 @@ private slots:
         QCOMPARE(thread.engine()->GetTerminal("127.0.0.1"), int(kNotSent));
     }
 
-    // Every default (port 59137, broadcast 255.255.255.255): the engine in one
-    // namespace, ten terminals in another, joined by a veth pair.
-    void realDefaultsBetweenTwoNamespaces()
+    // Every default (port 59137, broadcast 255.255.255.255) on a machine with
+    // two adapters in two subnets and no default route: five terminals on
+    // each link, and on the first link one more configured in a subnet of
+    // its own, as terminals leave the factory.
+    void realDefaultsThroughEveryAdapter()
     {
         const QString engineNet = "qtool-e2e-" + QString::number(getpid());
-        const QString terminalNet = engineNet + "-terminals";
-        QList<QStringList> steps = {
-            {"-n", engineNet, "link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns", terminalNet},
-            {"-n", engineNet, "addr", "add", "10.77.0.1/24", "dev", "veth0"},
-            {"-n", engineNet, "link", "set", "veth0", "up"},
-            {"-n", engineNet, "route", "add", "default", "dev", "veth0"},  // the limited broadcast needs a route
-            {"-n", terminalNet, "link", "set", "veth1", "up"},
-        };
-        SimConfig config = fleetOf(10);
-        config.port = 59137;
-        config.addressing = SimAddressing::Namespace;
-        for (int i = 10; i < 20; ++i) {
-            config.addresses.push_back("10.77.0." + std::to_string(i));
-            steps.append({"-n", terminalNet, "addr", "add", "10.77.0." + QString::number(i) + "/24", "dev", "veth1"});
+        const QStringList linkNets = {engineNet + "-a", engineNet + "-b"};
+        QList<QStringList> steps;
+        std::vector<SimConfig> fleets(2);
+        for (int link = 0; link < 2; ++link) {
+            const QString subnet = "10.7" + QString::number(7 + link) + ".0.";
+            const QString ours = "veth" + QString::number(2 * link), theirs = "veth" + QString::number(2 * link + 1);
+            steps << QStringList{"-n", engineNet, "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns",
+                linkNets[link]}
+                  << QStringList{"-n", engineNet, "addr", "add", subnet + "1/24", "dev", ours}
+                  << QStringList{"-n", engineNet, "link", "set", ours, "up"}
+                  << QStringList{"-n", linkNets[link], "link", "set", theirs, "up"};
+            QStringList addresses;
+            for (int i = 10; i < 15; ++i)
+                addresses << subnet + QString::number(i) + "/24";
+            if (link == 0)
+                addresses << "192.168.77.5/24";
+            for (const QString& address : addresses) {
+                steps << QStringList{"-n", linkNets[link], "addr", "add", address, "dev", theirs};
+                fleets[link].addresses.push_back(address.section('/', 0, 0).toStdString());
+            }
+            fleets[link].fleetSize = static_cast<int>(addresses.size());
+            fleets[link].port = 59137;
+            fleets[link].addressing = SimAddressing::Namespace;
         }
-        const std::vector<int> handles = makeNamespaces({engineNet, terminalNet}, steps);
-        TerminalSimulator sim(config);
-        {
-            InNamespace terminals(handles[1]);
-            QVERIFY(terminals.entered && sim.start());
+        const std::vector<int> handles = makeNamespaces({engineNet, linkNets[0], linkNets[1]}, steps);
+        std::vector<std::unique_ptr<TerminalSimulator>> sims;
+        for (int link = 0; link < 2; ++link) {
+            InNamespace terminals(handles[link + 1]);
+            sims.push_back(std::make_unique<TerminalSimulator>(fleets[link]));
+            QVERIFY(terminals.entered && sims.back()->start());
         }
         InNamespace engineSide(handles[0]);
         QVERIFY(engineSide.entered);
@@ -377,7 +399,20 @@ private slots:
         thread.start();
         QCOMPARE(thread.engine()->LocalPort(), uint16_t(59137));
         QVERIFY(thread.engine()->QueryAllTerminals());
-        QTRY_COMPARE(replyCSeqs().size(), 10);
+        QTRY_COMPARE(replyCSeqs().count(1), 11);
+
+        QStringList searched;
+        for (const NetworkInterface& adapter : thread.engine()->BroadcastInterfaces())
+            searched << QString("%1 %2").arg(adapter.name.c_str()).arg(adapter.address, 0, 16);
+        QCOMPARE(searched, (QStringList{"veth0 a4d0001", "veth2 a4e0001"}));
+        QStringList arrivals;
+        for (const auto& [address, adapter] : replyArrivals())
+            arrivals << QString("%1 %2").arg(address, 0, 16).arg(InterfaceName(adapter).c_str());
+        QCOMPARE(arrivals,
+            (QStringList{"a4d000a veth0", "a4d000b veth0", "a4d000c veth0", "a4d000d veth0", "a4d000e veth0",
+                "a4e000a veth2", "a4e000b veth2", "a4e000c veth2", "a4e000d veth2", "a4e000e veth2",
+                "c0a84d05 veth0"}));
+
         TerminalParam record;
         QCOMPARE(thread.engine()->GetTerminal("10.77.0.13", &record), int(kReplyOk));
         QCOMPARE(record.Address, 0x0A4D000Du);

@@ -10,4 +10,5 @@
     NUMBER(NewID) NUMBER(CSeq) NUMBER(Address) TEXT(Type) TEXT(Ver) TEXT(MAC) TEXT(OldMAC) TEXT(IP) TEXT(Mask)         \
         TEXT(Gateway) TEXT(Server) TEXT(Server2) TEXT(DNS1) TEXT(DNS2) TEXT(Website) TEXT(Mode) NUMBER(ServerPort)     \
             NUMBER(Server2Port) NUMBER(UseDNS) NUMBER(AutoIP) NUMBER(Reboot) NUMBER(IsBroadcast) NUMBER(Speed)         \
-                NUMBER(Port) NUMBER(Treble) NUMBER(Bass) NUMBER(PlayVol) NUMBER(CaptureVol) TEXT(SvcConfig) TEXT(Name)
+                NUMBER(Port) NUMBER(Treble) NUMBER(Bass) NUMBER(PlayVol) NUMBER(CaptureVol) TEXT(SvcConfig) TEXT(Name) \
+                    NUMBER(ArrivalInterface)

@@ -1,0 +1,21 @@
+// The machine's network adapters as the search sees them: IPv4 interfaces
+// that are up, are not loopback and can broadcast. Read afresh on each call
+// (adapters come and go); safe on any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct NetworkInterface {
+    unsigned index = 0;    // the system's interface index (never 0)
+    std::string name;      // such as "eth0"
+    uint32_t address = 0;  // its first IPv4 address, host byte order
+};
+
+// One entry per interface, in the system's order, however many IPv4
+// addresses it carries.
+std::vector<NetworkInterface> ListBroadcastInterfaces();
+
+// The name of interface `index`, empty when there is none.
+std::string InterfaceName(unsigned index);
