@@ -31,6 +31,9 @@
 
 namespace {
 
+// GETs per search: the tool's default plan.
+const int kSends = static_cast<int>(EndpointSettings().searchSendsMs.size());
+
 // Datagrams the kernel dropped because a receive buffer was full, in this
 // network namespace so far.
 long kernelReceiveDrops()
@@ -56,11 +59,17 @@ long kernelReceiveDrops()
 // The engine's replies, seen on the worker thread on their way to the window.
 std::atomic<int> gRepliesSeen{0};
 std::atomic<double> gLastReplyMs{0.0};
+// When the engine received as many replies as the fleet has terminals: the
+// answers to a search's first GET, which fill the table; the later GETs
+// bring the same terminals again.
+std::atomic<int> gFleet{0};
+std::atomic<double> gFirstAnswersMs{0.0};
 
 void probeReply(TerminalParam* record)
 {
     gLastReplyMs = benchNowMs();
-    ++gRepliesSeen;
+    if (++gRepliesSeen == gFleet)
+        gFirstAnswersMs = gLastReplyMs.load();
     onTerminalReply(record);
 }
 
@@ -124,6 +133,7 @@ SearchFigures measureSearch(QueryTool& window, const TerminalSimulator& sim, int
 
     SearchFigures f;
     gRepliesSeen = 0;
+    gFleet = fleet;
     const long drops = kernelReceiveDrops();
     SendWatch sent(sim, sim.repliesSent() + static_cast<uint64_t>(fleet));
 
@@ -173,7 +183,7 @@ SearchFigures measureSearch(QueryTool& window, const TerminalSimulator& sim, int
         f.completeMs = completeAt - start;
         if (sent.lastSentMs > 0)
             f.afterSentMs = completeAt - sent.lastSentMs;
-        f.afterSeenMs = completeAt - gLastReplyMs;
+        f.afterSeenMs = completeAt - gFirstAnswersMs;
     }
     return f;
 }
@@ -182,7 +192,7 @@ void printSearch(const char* name, const SearchFigures& f, int fleet)
 {
     if (f.completeMs >= 0) {
         std::printf("  %s: table complete %.1f ms after query_terminal(), %.1f ms after the simulator sent the "
-                    "last reply (%.1f ms after the engine received it)\n",
+                    "last reply to the first GET (%.1f ms after the engine received it)\n",
             name, f.completeMs, f.afterSentMs, f.afterSeenMs);
     } else {
         std::printf("  %s: table NOT complete: %d of %d rows, label \"%s\"\n", name, f.rows, fleet,
@@ -190,7 +200,7 @@ void printSearch(const char* name, const SearchFigures& f, int fleet)
     }
     std::printf("    replies %d of %d (%d lost, %ld by the kernel for a full receive buffer); longest event-loop "
                 "stall %.1f ms (%.1f ms with the conflict check); query_terminal() itself %.1f ms\n",
-        f.replies, fleet, fleet - f.replies, f.dropped, f.stallMs, f.stallAllMs, f.clearMs);
+        f.replies, fleet * kSends, fleet * kSends - f.replies, f.dropped, f.stallMs, f.stallAllMs, f.clearMs);
 }
 
 // The goals set for one search of 5 000 and of 10 000 terminals; other
@@ -201,7 +211,7 @@ void printGoals(int fleet, const SearchFigures& f)
     if (fleet == 5000) {
         if (f.completeMs < 0 || f.afterSentMs > 150)
             missed << "complete within 150 ms of the last reply";
-        if (f.replies != fleet)
+        if (f.replies != fleet * kSends)
             missed << "no reply lost";
         if (f.stallAllMs > 50)
             missed << "no stall over 50 ms";

@@ -53,12 +53,15 @@ struct DiscoveryRig {
 
     // Starts the fleet, then the engine, then the window (whose first search
     // goes out at once). False when the simulator or the engine cannot start.
-    bool start(const std::vector<TerminalParam>& fleet)
+    bool start(const std::vector<TerminalParam>& fleet, const SimConfig& config = SimConfig(),
+        const std::vector<int>& searchSendsMs = {0})
     {
-        sim = std::make_unique<TerminalSimulator>(SimConfig(), fleet);
+        sim = std::make_unique<TerminalSimulator>(config, fleet);
         if (!sim->start())
             return false;
-        thread = std::make_unique<QueryThread>(loopbackSettings(sim->port()));
+        EndpointSettings settings = loopbackSettings(sim->port());
+        settings.searchSendsMs = searchSendsMs;
+        thread = std::make_unique<QueryThread>(settings);
         thread->start();
         window = std::make_unique<QueryTool>(thread->engine());
         return thread->engine()->IsOpen();

@@ -4,16 +4,20 @@
 // shut-down while replies keep arriving (run it under the sanitizers too).
 #include "app/EndpointOverrides.h"
 #include "app/ProgramSession.h"
+#include "tests/support/LoopbackSocket.h"
 #include "net/NxNetControl.h"
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
 #include "ui/main/PendingReplies.h"
+#include "ui/main/SearchStatus.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QHelpEvent>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -42,16 +46,25 @@ class TestDiscovery : public QObject {
 private slots:
     void environmentOverrides_data()
     {
-        QTest::addColumn<QByteArrayList>("values");  // DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT
-        QTest::addColumn<QString>("settings");       // broadcast address in hex, terminal port, local port
+        // DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT, DBP_SEARCH_SENDS
+        QTest::addColumn<QByteArrayList>("values");
+        // broadcast address in hex, every adapter, terminal port, local port, search send times
+        QTest::addColumn<QString>("settings");
 
-        QTest::newRow("each to its setting") << QByteArrayList{"127.255.255.255", "40000", "0"} << "7fffffff 40000 0";
+        const QString defaults = "ffffffff 1 59137 59137 0,250,500,1000";
+        QTest::newRow("each to its setting")
+            << QByteArrayList{"127.255.255.255", "40000", "0", " 0, 40,40"} << "7fffffff 0 40000 0 0,40,40";
+        QTest::newRow("255.255.255.255 given: only that address")
+            << QByteArrayList{"255.255.255.255", "", "", ""} << "ffffffff 0 59137 59137 0,250,500,1000";
         QTest::newRow("octet 256, others kept")
-            << QByteArrayList{"127.0.0.256", "5000", "65535"} << "ffffffff 5000 65535";
-        QTest::newRow("three parts") << QByteArrayList{"127.0.1", "", ""} << "ffffffff 59137 59137";
-        QTest::newRow("trailing blank") << QByteArrayList{"127.0.0.1 ", "", ""} << "ffffffff 59137 59137";
-        QTest::newRow("terminal port 0") << QByteArrayList{"", "0", ""} << "ffffffff 59137 59137";
-        QTest::newRow("port past 65535, not a number") << QByteArrayList{"", "65536", "12ab"} << "ffffffff 59137 59137";
+            << QByteArrayList{"127.0.0.256", "5000", "65535", "100"} << "ffffffff 1 5000 65535 100";
+        QTest::newRow("three parts") << QByteArrayList{"127.0.1", "", "", ""} << defaults;
+        QTest::newRow("trailing blank") << QByteArrayList{"127.0.0.1 ", "", "", ""} << defaults;
+        QTest::newRow("terminal port 0") << QByteArrayList{"", "0", "", ""} << defaults;
+        QTest::newRow("port past 65535, not a number") << QByteArrayList{"", "65536", "12ab", ""} << defaults;
+        QTest::newRow("sends descending") << QByteArrayList{"", "", "", "0,500,250"} << defaults;
+        QTest::newRow("send past 10 s") << QByteArrayList{"", "", "", "0,10001"} << defaults;
+        QTest::newRow("empty send") << QByteArrayList{"", "", "", "0,,250"} << defaults;
     }
 
     void environmentOverrides()
@@ -62,8 +75,18 @@ private slots:
         qputenv("DBP_BROADCAST_ADDR", values.at(0));
         qputenv("DBP_TERMINAL_PORT", values.at(1));
         qputenv("DBP_LOCAL_PORT", values.at(2));
+        qputenv("DBP_SEARCH_SENDS", values.at(3));
         const EndpointSettings s = endpointSettingsFromEnvironment();
-        QCOMPARE(QString("%1 %2 %3").arg(s.broadcastAddress, 0, 16).arg(s.terminalPort).arg(s.localPort), settings);
+        QStringList sends;
+        for (int ms : s.searchSendsMs)
+            sends << QString::number(ms);
+        QCOMPARE(QString("%1 %2 %3 %4 %5")
+                     .arg(s.broadcastAddress, 0, 16)
+                     .arg(s.everyAdapter)
+                     .arg(s.terminalPort)
+                     .arg(s.localPort)
+                     .arg(sends.join(',')),
+            settings);
     }
 
     // The program runs on without a network; each search and each command on
@@ -108,6 +131,11 @@ private slots:
             kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
         QVERIFY(sinceSearch.elapsed() >= 1425);  // a coarse timer may fire 5 % early
+        // Over any cell of a row: the adapter its terminal answered on.
+        QWidget* cells = child<QTableWidget>(rig.window.get(), "terminalsWidget")->viewport();
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), cells->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(cells, &hover);
+        QCOMPARE(QToolTip::text(), QString("应答网卡：lo"));
         QCOMPARE(rig.sim->requests().size(), size_t(1));
         // A reply is handed over from the event loop, never inside the call.
         TerminalParam late = testTerminal(5, "NA-300", "Late");
@@ -117,6 +145,68 @@ private slots:
         QTest::mouseClick(query, Qt::LeftButton);
         QCOMPARE(shown(rig.window.get()), QStringList{foundText(0)});  // not the last search's count
         QVERIFY(rig.sim->waitForRequests(2, kWaitMs));
+    }
+
+    // Every GET of a search after the first finds the terminals whose reply
+    // to an earlier one was lost; each terminal is listed once.
+    void laterSendsOfASearchFindTerminalsWhoseRepliesWereLost()
+    {
+        std::vector<TerminalParam> fleet;
+        for (int n = 1; n <= 12; ++n)
+            fleet.push_back(testTerminal(n, "NA-100", ""));
+        SimConfig lossy;
+        lossy.dropRate = 0.5;
+        ModalWatcher modals;
+        DiscoveryRig rig;
+        QVERIFY(rig.start(fleet, lossy, {0, 100, 200, 300, 400, 500, 600, 700}));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.sim->requests().size(), size_t(8), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(rig.window.get()).size(), 13, kWaitMs);
+        QCOMPARE(shown(rig.window.get()).first(), foundText(12));
+        QStringList cseqs;
+        for (const SimRequest& request : rig.sim->requests())
+            cseqs << QString::fromStdString(headerValue(request.bytes, "CSeq"));
+        QCOMPARE(cseqs, (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(rig.window.get(), "searchStatusLabel")->text(),
+            QString("已向 127.255.255.255 搜索：12 个设备应答"), kWaitMs);
+    }
+
+    // What the status bar says; adapters are listed in the system's order.
+    void searchStatusText_data()
+    {
+        QTest::addColumn<int>("adaptersUp");
+        QTest::addColumn<QList<uint>>("answeredOn");  // the interface index of each terminal's reply
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("terminals on two adapters")
+            << 2 << QList<uint>{3, 7, 3} << false
+            << "已搜索网卡 eth0 (10.98.0.1)：2 个设备；wlan0 (192.168.1.7)：1 个设备";
+        QTest::newRow("one adapter silent")
+            << 2 << QList<uint>{7} << true << "已搜索网卡 eth0 (10.98.0.1)：0 个设备；wlan0 (192.168.1.7)：1 个设备";
+        QTest::newRow("none answering yet")
+            << 2 << QList<uint>{} << false << "正在通过网卡 eth0 (10.98.0.1)、wlan0 (192.168.1.7) 搜索…";
+        QTest::newRow("none answering") << 2 << QList<uint>{} << true
+                                        << "没有设备应答。已搜索的网卡：eth0 (10.98.0.1)、wlan0 (192.168.1.7)";
+        QTest::newRow("no adapter up") << 0 << QList<uint>{} << true
+                                       << "没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出";
+    }
+    void searchStatusText()
+    {
+        QFETCH(int, adaptersUp);
+        QFETCH(QList<uint>, answeredOn);
+        QFETCH(bool, finished);
+        QFETCH(QString, text);
+
+        const std::vector<NetworkInterface> adapters = {{7, "wlan0", 0xC0A80107u}, {3, "eth0", 0x0A620001u}};
+        SearchStatus status;
+        status.begin();
+        status.sent(adaptersUp > 0, true, {adapters.begin(), adapters.begin() + adaptersUp}, 0xFFFFFFFFu);
+        for (uint index : answeredOn)
+            status.answered(index);
+        if (finished)
+            status.finish();
+        QCOMPARE(status.text(), text);
+        QCOMPARE(status.adapterText(7), adaptersUp > 0 ? QString("wlan0 (192.168.1.7)") : QString());
     }
 
     // Each round closes the program at another moment while the fleet is

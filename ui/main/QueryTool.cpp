@@ -2,6 +2,7 @@
 
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
+#include "ui/main/RowToolTips.h"
 #include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
@@ -37,12 +38,26 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     , engine(engine)
     , conflictTimer(new QTimer(this))
     , backlogTimer(new QTimer(this))
+    , searchSendTimer(new QTimer(this))
+    , searchEndTimer(new QTimer(this))
+    , searchStatusLabel(new QLabel(this))
 {
     ui->setupUi(this);
     rows = std::make_unique<TerminalRows>(ui->terminalsWidget);
     backlogTimer->setSingleShot(true);
     backlogTimer->setInterval(0);
     connect(backlogTimer, &QTimer::timeout, this, &QueryTool::takeOverReplies);
+    searchSendTimer->setSingleShot(true);
+    connect(searchSendTimer, &QTimer::timeout, this, &QueryTool::sendDueSearchGets);
+    searchEndTimer->setSingleShot(true);
+    connect(searchEndTimer, &QTimer::timeout, this, [this] {
+        searchStatus.finish();
+        showSearchStatus();
+    });
+    new RowToolTips(ui->terminalsWidget, [this](const TerminalParam& record) {
+        const QString adapter = searchStatus.adapterText(record.ArrivalInterface);
+        return adapter.isEmpty() ? QString() : tr("应答网卡：%1").arg(adapter);
+    });
 
     if (config.mode == 0)
         ui->enter_updata_btn->hide();
@@ -76,6 +91,8 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     ui->titlesWidget->setCurrentRow(0);
 
     statusBar()->addWidget(new QLabel(QString::fromUtf8(" 版本：2.3.0 ")), 0);
+    searchStatusLabel->setObjectName("searchStatusLabel");
+    statusBar()->addWidget(searchStatusLabel, 1);
     statusBar()->setStyleSheet("QStatusBar::item{border: 0px}");
 
     connect(ui->query_btn, &QPushButton::clicked, this, &QueryTool::query_terminal);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "net/TerminalParam.h"
+#include "ui/main/SearchStatus.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 
 class NxNetControl;
 class QCheckBox;
+class QLabel;
 class QListWidgetItem;
 class QTableWidgetItem;
 class TerminalListItem;
@@ -92,6 +94,10 @@ private:
     // the port that could not be opened, or else `otherwise`.
     void showNotSent(const QString& otherwise);
     void showTerminalCount();
+    // Sends the GETs of the current search whose time has come and sets the
+    // timer for the next; the search's end follows the last one.
+    void sendDueSearchGets();
+    void showSearchStatus();
     // Takes over replies from replyBacklog for a bounded time, so that a
     // large search never holds up the event loop for long; what is left
     // goes on in a later turn of the loop.
@@ -117,4 +123,12 @@ private:
     // terminalIdentityKey of every record of terminalList.
     QSet<QByteArray> knownTerminals;
     std::unique_ptr<TerminalRows> rows;
+    // The current search: when it began, which of the engine's search send
+    // times is next, and what the status bar says about it.
+    QElapsedTimer searchClock;
+    size_t nextSearchSend = 0;
+    QTimer* searchSendTimer;
+    QTimer* searchEndTimer;
+    SearchStatus searchStatus;
+    QLabel* searchStatusLabel;
 };

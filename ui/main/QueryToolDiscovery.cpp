@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kSearchButtonPauseMs = 1500;
 constexpr int kConflictQuietMs = 500;
+// How long after its last GET a search that nobody answered counts as
+// unanswered.
+constexpr int kLastReplyWaitMs = 1000;
 
 }  // namespace
 
@@ -40,9 +43,14 @@ void QueryTool::query_terminal()
     rows->clear();
     terminalList.clear();
     knownTerminals.clear();
+    searchStatus.begin();
+    searchSendTimer->stop();
+    searchEndTimer->stop();
+    searchClock.start();
+    nextSearchSend = 0;
     showTerminalCount();
-    if (engine != nullptr && !engine->QueryAllTerminals())
-        showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
+    if (engine != nullptr)
+        sendDueSearchGets();
 
     ui->query_btn->setEnabled(false);
     ui->set_btn->setEnabled(false);
@@ -52,6 +60,27 @@ void QueryTool::query_terminal()
     ui->termResetBtn->setEnabled(false);
 
     QTimer::singleShot(kSearchButtonPauseMs, this, &QueryTool::set_query_btn_enable);
+}
+
+void QueryTool::sendDueSearchGets()
+{
+    const std::vector<int>& times = engine->Settings().searchSendsMs;
+    while (nextSearchSend < times.size() && times[nextSearchSend] <= searchClock.elapsed()) {
+        ++nextSearchSend;
+        const bool sent = engine->QueryAllTerminals();
+        searchStatus.sent(
+            sent, engine->ThroughEveryAdapter(), engine->BroadcastInterfaces(), engine->Settings().broadcastAddress);
+        // One box per search: a search that could not go out at all stops.
+        if (!sent && nextSearchSend == 1) {
+            showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
+            nextSearchSend = times.size();
+        }
+    }
+    if (nextSearchSend < times.size())
+        searchSendTimer->start(static_cast<int>(times[nextSearchSend] - searchClock.elapsed()));
+    else
+        searchEndTimer->start(kLastReplyWaitMs);
+    showSearchStatus();
 }
 
 void QueryTool::set_query_btn_enable()
@@ -100,8 +129,10 @@ void QueryTool::takeOverReplies()
         const TerminalParam& record = replyBacklog.at(next++);
         const int known = knownTerminals.size();
         knownTerminals.insert(terminalIdentityKey(record));
-        if (knownTerminals.size() != known)
+        if (knownTerminals.size() != known) {
             terminalList.append(record);
+            searchStatus.answered(record.ArrivalInterface);
+        }
         rows->put(record);
     }
     backlogStart = next;
@@ -127,6 +158,13 @@ void QueryTool::takeOverReplies()
 void QueryTool::showTerminalCount()
 {
     ui->result_label->setText(tr("找到%1个设备").arg(terminalList.size(), 0, 10, QChar(' ')));
+    showSearchStatus();
+}
+
+void QueryTool::showSearchStatus()
+{
+    if (engine != nullptr)
+        searchStatusLabel->setText(searchStatus.text());
 }
 
 TerminalListItem* QueryTool::findTerminalItem(const TerminalParam* record)
