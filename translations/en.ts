@@ -382,4 +382,59 @@
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>SearchStatus</name>
+    <message>
+        <source>未知网卡</source>
+        <translation>unknown adapter</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>已向 %1 搜索：%2 个设备应答</source>
+        <translation>Searched %1: %2 devices answered</translation>
+    </message>
+    <message>
+        <source>没有设备应答（已向 %1 搜索）</source>
+        <translation>No device answered (searched %1)</translation>
+    </message>
+    <message>
+        <source>正在向 %1 搜索…</source>
+        <translation>Searching %1…</translation>
+    </message>
+    <message>
+        <source>没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出</source>
+        <translation>No network adapter available: no IPv4 adapter is up and can broadcast, so the search could not go out</translation>
+    </message>
+    <message>
+        <source>%1：%2 个设备</source>
+        <translation>%1: %2 devices</translation>
+    </message>
+    <message>
+        <source>已搜索网卡 %1</source>
+        <translation>Adapters searched: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>搜索未能通过网卡 %1 发出</source>
+        <translation>The search could not go out through %1</translation>
+    </message>
+    <message>
+        <source>没有设备应答。已搜索的网卡：%1</source>
+        <translation>No device answered. Adapters searched: %1</translation>
+    </message>
+    <message>
+        <source>正在通过网卡 %1 搜索…</source>
+        <translation>Searching through %1…</translation>
+    </message>
+    <message>
+        <source>应答网卡：%1</source>
+        <translation>Answered on %1</translation>
+    </message>
+</context>
 </TS>

@@ -54,10 +54,8 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
         searchStatus.finish();
         showSearchStatus();
     });
-    new RowToolTips(ui->terminalsWidget, [this](const TerminalParam& record) {
-        const QString adapter = searchStatus.adapterText(record.ArrivalInterface);
-        return adapter.isEmpty() ? QString() : tr("应答网卡：%1").arg(adapter);
-    });
+    new RowToolTips(ui->terminalsWidget,
+        [this](const TerminalParam& record) { return searchStatus.rowToolTip(record.ArrivalInterface); });
 
     if (config.mode == 0)
         ui->enter_updata_btn->hide();

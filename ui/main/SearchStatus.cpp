@@ -56,6 +56,12 @@ QString SearchStatus::adapterText(uint32_t arrivalInterface) const
     return arrivalInterface == 0 ? QString() : QString::fromStdString(InterfaceName(arrivalInterface));
 }
 
+QString SearchStatus::rowToolTip(uint32_t arrivalInterface) const
+{
+    const QString adapter = adapterText(arrivalInterface);
+    return adapter.isEmpty() ? QString() : tr("应答网卡：%1").arg(adapter);
+}
+
 QString SearchStatus::adapterList() const
 {
     QStringList labels;

@@ -33,6 +33,8 @@ public:
     // "eth0 (192.168.1.7)" for an adapter of this search, else the
     // interface's name; empty when unknown.
     QString adapterText(uint32_t arrivalInterface) const;
+    // The tooltip of a row whose reply arrived there; empty when unknown.
+    QString rowToolTip(uint32_t arrivalInterface) const;
 
 private:
     struct Adapter {
