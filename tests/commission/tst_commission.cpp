@@ -163,7 +163,9 @@ private slots:
         QTest::addColumn<int>("sets");
         QTest::newRow("refused") << SimBehaviour::Answer400 << 0.0 << "refused" << 1;
         QTest::newRow("silent: retried once") << SimBehaviour::Silent << 0.0 << "no-answer" << 2;
-        QTest::newRow("lossy: verified by the search") << SimBehaviour::Normal << 0.2 << "verified" << -1;
+        QTest::newRow("reply lost after applying: verified by the search")
+            << SimBehaviour::Malformed << 0.0 << "verified" << 2;
+        QTest::newRow("lossy") << SimBehaviour::Normal << 0.2 << "verified" << -1;
     }
 
     void faultyTerminals()
