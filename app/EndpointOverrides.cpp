@@ -87,12 +87,12 @@ EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broad
     return base;
 }
 
-EndpointSettings endpointSettingsFromEnvironment()
+EndpointSettings endpointSettingsFromEnvironment(const char* program)
 {
     QStringList problems;
     const EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
         std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), &problems);
     for (const QString& problem : problems)
-        std::fprintf(stderr, "QueryTool: %s\n", problem.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s: %s\n", program, problem.toLocal8Bit().constData());
     return settings;
 }

@@ -16,5 +16,6 @@
 EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
     const char* localPort, const char* searchSends, QStringList* problems);
 
-// The defaults with the environment's overrides; problems go to standard error.
-EndpointSettings endpointSettingsFromEnvironment();
+// The defaults with the environment's overrides; problems go to standard
+// error, each after the program's name.
+EndpointSettings endpointSettingsFromEnvironment(const char* program = "QueryTool");

@@ -109,6 +109,11 @@ int NxNetControl::RunReceiveLoop()
 void NxNetControl::OnReply(int result)
 {
     UpdatePending(lastReply.CSeq, result, lastReply);
+    if (result == kReplyOk) {
+        RecursiveLockGuard guard(engineLock);
+        if (collecting)
+            collected.push_back(lastReply);
+    }
     const ReplyCallback callback = replyCallback.load();
     if (callback != nullptr && result == kReplyOk)
         callback(&lastReply);
@@ -317,4 +322,73 @@ int NxNetControl::SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, i
         return kNotSent;
     const uint16_t cseq = nextCSeq++;
     return SendAndWait(BuildToneRequest(cseq, treble, bass, playVol), cseq, address, false, nullptr);
+}
+
+int NxNetControl::StartSetTerminal(TerminalParam* param)
+{
+    if (param == nullptr || (!param->IsBroadcast && param->Address == kIpv4None))
+        return kNotSent;
+    const uint16_t cseq = nextCSeq++;
+    param->CSeq = cseq;
+    DbpRequest message = BuildSetRequest(param);
+    if (!message)
+        return kNotSent;
+    AddPending(cseq);
+    if (!SendText(message.get(), param->IsBroadcast ? settings.broadcastAddress : param->Address)) {
+        RemovePending(cseq);
+        return kNotSent;
+    }
+    started.insert(cseq);
+    return cseq;
+}
+
+void NxNetControl::TakeCompleted(std::vector<Completion>* done)
+{
+    const uint64_t now = settings.clockMs();
+    // Once the receive loop has ended no reply can come.
+    const bool down = socket.IsDown();
+    RecursiveLockGuard guard(engineLock);
+    for (auto entry = pending.begin(); entry != pending.end();) {
+        const uint16_t cseq = static_cast<uint16_t>(entry->CSeq);
+        if (started.count(cseq) == 0) {
+            ++entry;
+            continue;
+        }
+        int result = now > entry->deadline ? kReplyTimeout : entry->status;
+        if (result == 0 && down)
+            result = kReplyTimeout;
+        if (result == 0) {
+            ++entry;
+            continue;
+        }
+        done->push_back({cseq, result});
+        started.erase(cseq);
+        entry = pending.erase(entry);
+    }
+}
+
+void NxNetControl::AbandonRequest(uint16_t cseq)
+{
+    if (started.erase(cseq) != 0)
+        RemovePending(cseq);
+}
+
+uint16_t NxNetControl::NextCSeq() const
+{
+    return nextCSeq;
+}
+
+void NxNetControl::CollectReplies(bool on)
+{
+    RecursiveLockGuard guard(engineLock);
+    collecting = on;
+    if (!on)
+        collected.clear();
+}
+
+void NxNetControl::TakeReplies(std::vector<TerminalParam>* replies)
+{
+    RecursiveLockGuard guard(engineLock);
+    replies->insert(replies->end(), collected.begin(), collected.end());
+    collected.clear();
 }

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <unordered_set>
 #include <vector>
 
 // The timer-schedule callback that runs an engine's receive loop; the
@@ -121,4 +122,32 @@ private:
     RecursiveLock engineLock;
     std::list<PendingRequest> pending;
     std::vector<NetworkInterface> broadcastInterfaces;
+
+public:
+    // Pipelined requests, for commissioning many terminals without waiting on
+    // each (user-interface thread, like the other operations).
+    struct Completion {
+        uint16_t CSeq;
+        int result;  // kReplyOk, kReplyRefused or kReplyTimeout
+    };
+    // Sends the SET of `param` as SetTerminal does (its CSeq stored in
+    // param->CSeq) and returns that CSeq at once, or kNotSent.
+    int StartSetTerminal(TerminalParam* param);
+    // Appends every started request that has been answered or has timed out
+    // since the last call, and forgets it.
+    void TakeCompleted(std::vector<Completion>* done);
+    // Forgets a started request: a late reply then completes nothing.
+    void AbandonRequest(uint16_t cseq);
+    // The CSeq the next request takes: a search's replies carry the CSeqs
+    // its QueryAllTerminals calls took.
+    uint16_t NextCSeq() const;
+    // While on, a copy of every 200 reply is kept (worker thread) until
+    // TakeReplies hands the copies over (any thread).
+    void CollectReplies(bool on);
+    void TakeReplies(std::vector<TerminalParam>* replies);
+
+private:
+    std::unordered_set<uint16_t> started;  // pipelined CSeqs not yet taken
+    bool collecting = false;               // guarded by engineLock
+    std::vector<TerminalParam> collected;  // guarded by engineLock
 };

@@ -195,6 +195,10 @@
         <source>Get Term Info Error!</source>
         <translation>Could not read the terminal's parameters!</translation>
     </message>
+    <message>
+        <source>批量配置…</source>
+        <translation>Batch configuration…</translation>
+    </message>
 </context>
 <context>
     <name>QueryConflictsDialog</name>
@@ -435,6 +439,305 @@
     <message>
         <source>应答网卡：%1</source>
         <translation>Answered on %1</translation>
+    </message>
+</context>
+<context>
+    <name>BatchConfigDialog</name>
+    <message>
+        <source>批量配置</source>
+        <translation>Batch configuration</translation>
+    </message>
+    <message>
+        <source>表格：</source>
+        <translation>Sheet:</translation>
+    </message>
+    <message>
+        <source>选择表格…</source>
+        <translation>Choose sheet…</translation>
+    </message>
+    <message>
+        <source>请选择一个CSV表格：每行一个终端，以MAC列识别。</source>
+        <translation>Choose a CSV sheet: one row per terminal, identified by its MAC column.</translation>
+    </message>
+    <message>
+        <source>行</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC</translation>
+    </message>
+    <message>
+        <source>当前 → 新值</source>
+        <translation>Current → new</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存结果…</source>
+        <translation>Save result…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>选择表格</source>
+        <translation>Choose sheet</translation>
+    </message>
+    <message>
+        <source>CSV表格 (*.csv);;所有文件 (*)</source>
+        <translation>CSV sheets (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>无法读取%1</source>
+        <translation>Cannot read %1</translation>
+    </message>
+    <message>
+        <source>正在搜索终端…</source>
+        <translation>Searching for terminals…</translation>
+    </message>
+    <message>
+        <source>保存结果</source>
+        <translation>Save result</translation>
+    </message>
+    <message>
+        <source>CSV表格 (*.csv)</source>
+        <translation>CSV sheets (*.csv)</translation>
+    </message>
+    <message>
+        <source>无法写入%1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <source>表格有%1处问题，不会发送任何设置。</source>
+        <translation>The sheet has %1 problems; nothing will be sent.</translation>
+    </message>
+    <message>
+        <source>%1个终端，%2个需要设置。</source>
+        <translation>%1 terminals, %2 to be set.</translation>
+    </message>
+    <message>
+        <source>正在设置：已发送%1，已完成%2/%3</source>
+        <translation>Setting: %1 sent, %2/%3 done</translation>
+    </message>
+    <message>
+        <source>正在搜索以验证…</source>
+        <translation>Searching to verify…</translation>
+    </message>
+    <message>
+        <source>完成：%1个终端中%2个符合表格。</source>
+        <translation>Done: %2 of %1 terminals match the sheet.</translation>
+    </message>
+</context>
+<context>
+    <name>CommissionTexts</name>
+    <message>
+        <source>表格无法读取：%1</source>
+        <translation>The sheet cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>表头缺少MAC列</source>
+        <translation>The header has no MAC column</translation>
+    </message>
+    <message>
+        <source>未知的列“%1”</source>
+        <translation>Unknown column “%1”</translation>
+    </message>
+    <message>
+        <source>列“%1”重复</source>
+        <translation>Column “%1” appears twice</translation>
+    </message>
+    <message>
+        <source>字段比表头多</source>
+        <translation>More fields than the header</translation>
+    </message>
+    <message>
+        <source>缺少MAC地址</source>
+        <translation>No MAC address</translation>
+    </message>
+    <message>
+        <source>“%1”不是允许的数值</source>
+        <translation>“%1” is not an allowed value</translation>
+    </message>
+    <message>
+        <source>“%1”不是IPv4地址</source>
+        <translation>“%1” is not an IPv4 address</translation>
+    </message>
+    <message>
+        <source>自动获取IP时不能指定IP、掩码或网关</source>
+        <translation>With AutoIP 1 no IP, mask or gateway can be given</translation>
+    </message>
+    <message>
+        <source>MAC地址%1已在第%2行出现</source>
+        <translation>MAC address %1 already appears in line %2</translation>
+    </message>
+    <message>
+        <source>ID %1与第%2行相同</source>
+        <translation>ID %1 is the same as in line %2</translation>
+    </message>
+    <message>
+        <source>IP地址%1与第%2行相同</source>
+        <translation>IP address %1 is the same as in line %2</translation>
+    </message>
+    <message>
+        <source>ID %1已被终端%2使用</source>
+        <translation>ID %1 is already used by terminal %2</translation>
+    </message>
+    <message>
+        <source>IP地址%1已被终端%2使用</source>
+        <translation>IP address %1 is already used by terminal %2</translation>
+    </message>
+    <message>
+        <source>搜索中没有MAC地址为%1的终端</source>
+        <translation>No terminal with MAC address %1 answered the search</translation>
+    </message>
+    <message>
+        <source>有%1个终端的MAC地址为%2</source>
+        <translation>%1 terminals have the MAC address %2</translation>
+    </message>
+    <message>
+        <source>第%1行：%2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>第%1行，%2列：%3</source>
+        <translation>Line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>等待中</source>
+        <translation>Pending</translation>
+    </message>
+    <message>
+        <source>已是表格中的设置</source>
+        <translation>Already set</translation>
+    </message>
+    <message>
+        <source>已设置并验证</source>
+        <translation>Applied and verified</translation>
+    </message>
+    <message>
+        <source>终端拒绝(400)</source>
+        <translation>Refused (400)</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>已应答但未验证：%1</source>
+        <translation>Answered, not verified: %1</translation>
+    </message>
+    <message>
+        <source>未发送</source>
+        <translation>Not sent</translation>
+    </message>
+</context>
+<context>
+    <name>CliCommands</name>
+    <message>
+        <source>搜索请求无法发送</source>
+        <translation>The search could not be sent</translation>
+    </message>
+    <message>
+        <source>IP地址冲突</source>
+        <translation>IP conflict</translation>
+    </message>
+    <message>
+        <source>MAC地址冲突</source>
+        <translation>MAC conflict</translation>
+    </message>
+    <message>
+        <source>无法向%1发送请求</source>
+        <translation>Cannot send a request to %1</translation>
+    </message>
+    <message>
+        <source>%1没有应答</source>
+        <translation>%1 did not answer</translation>
+    </message>
+    <message>
+        <source>%1拒绝了重启</source>
+        <translation>%1 refused the reboot</translation>
+    </message>
+    <message>
+        <source>无法读取%1</source>
+        <translation>Cannot read %1</translation>
+    </message>
+    <message>
+        <source>已是表格中的设置</source>
+        <translation>already set</translation>
+    </message>
+    <message>
+        <source>第%1行 %2：%3</source>
+        <translation>line %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>无法写入%1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <source>未知的格式：%1</source>
+        <translation>Unknown format: %1</translation>
+    </message>
+    <message>
+        <source>未知的选项：%1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>参数不正确</source>
+        <translation>Wrong arguments</translation>
+    </message>
+    <message>
+        <source>网络无法使用</source>
+        <translation>The network cannot be used</translation>
+    </message>
+    <message>
+        <source>无法打开UDP端口%1</source>
+        <translation>Cannot open UDP port %1</translation>
+    </message>
+    <message>
+        <source>用法：
+  querytool-cli scan [--format table|csv|json] [--conflicts]
+      搜索一次，列出每个终端的全部字段；--conflicts 同时列出IP和MAC地址冲突
+  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv]
+      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置
+  querytool-cli reboot IP
+      重启一个终端
+环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同。
+退出码：
+  0  全部成功
+  1  已完成，但有终端未成功（或 --conflicts 发现冲突）
+  2  参数不正确
+  3  表格未通过检查，没有发送任何设置
+  4  文件无法读取或写入
+  5  端口无法打开或请求无法发送
+</source>
+        <translation>Usage:
+  querytool-cli scan [--format table|csv|json] [--conflicts]
+      one search; every field of every terminal; --conflicts also lists IP and MAC conflicts
+  querytool-cli apply SHEET.csv [--dry-run] [--result RESULT.csv]
+      checks the sheet, sets and verifies its terminals; --dry-run shows the plan and sends nothing
+  querytool-cli reboot IP
+      reboots one terminal
+The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT and DBP_SEARCH_SENDS work as for the window.
+Exit codes:
+  0  everything succeeded
+  1  done, but not for every terminal (or --conflicts found conflicts)
+  2  wrong arguments
+  3  the sheet failed its check; nothing was sent
+  4  a file could not be read or written
+  5  the port could not be opened or a request could not be sent
+</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 // The settings dialog where no window flow reaches: the address rules in
 // their order, OK refused or filling fields no flow sends, the drawn MAC
 // addresses, and the address editor as typed into. Flows: tst_operations.
+#include "records/TerminalEdit.h"
 #include "tests/support/RecordText.h"
 #include "tests/ui/ModalWatcher.h"
 #include "ui/settings/IpSettingCheck.h"
@@ -98,7 +99,7 @@ private slots:
     {
         QStringList macs;
         for (int i = 0; i < 20; ++i)
-            macs << QString::fromStdString(QuerySettingDialog::makeRandomMac());
+            macs << QString::fromStdString(makeRandomMac());
         QCOMPARE(macs.filter(QRegularExpression("^00-12-37(-[0-9a-f]{2}){3}$")), macs);
         // 20 draws of 24 bits: a repeat by chance is one in 10^5, two never.
         QVERIFY(macs.removeDuplicates() <= 1);

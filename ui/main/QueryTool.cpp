@@ -95,6 +95,7 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
 
     connect(ui->query_btn, &QPushButton::clicked, this, &QueryTool::query_terminal);
     connect(ui->set_btn, &QPushButton::clicked, this, &QueryTool::set_terminal);
+    connect(ui->batch_btn, &QPushButton::clicked, this, &QueryTool::open_batch_config);
     connect(ui->terminalsWidget, &QTableWidget::itemClicked, this, &QueryTool::item_clicked);
     connect(ui->terminalsWidget, &QTableWidget::itemDoubleClicked, this, &QueryTool::item_doubled_clicked);
     // Emitted on the worker thread under gPendingLock: always queued, so the

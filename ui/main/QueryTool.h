@@ -74,6 +74,8 @@ public slots:
     void set_all_server_slot();
     void set_all_update_slot();
     void set_all_reset_slot();
+    // Opens the batch configuration dialog; searches anew after an apply.
+    void open_batch_config();
 
 private:
     // Reboot codes carried by RebootTerminal.

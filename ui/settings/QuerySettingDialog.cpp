@@ -1,6 +1,7 @@
 #include "ui/settings/QuerySettingDialog.h"
 
 #include "net/DeviceKindTable.h"
+#include "records/TerminalEdit.h"
 #include "ui/settings/IpSettingCheck.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QuerySettingDialog.h"
@@ -11,14 +12,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <random>
+#include <string>
 
 namespace {
 
-// Terminals leave the factory with this address; saving one always gives it
-// an address of its own.
-const char kFactoryMac[] = "00-12-37-11-22-12";
 constexpr int kIdMaxLength = 4;
 constexpr int kPortMaxLength = 5;
 
@@ -37,13 +34,11 @@ template <size_t N> void copyText(char (&field)[N], const char* text)
     std::snprintf(field, N, "%s", text);
 }
 
-// An editor whose first number is empty or 0 gives no address; the field
-// then keeps what it held.
-template <size_t N> void readAddress(NxIPLineEdit* editor, char (&field)[N])
+// An editor whose first number is empty or 0 gives no address.
+std::string readAddress(NxIPLineEdit* editor)
 {
     char buffer[32] = {};
-    if (editor->getIpAddress(buffer, sizeof buffer))
-        copyText(field, buffer);
+    return editor->getIpAddress(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
 }  // namespace
@@ -146,18 +141,6 @@ void QuerySettingDialog::loadAdvancedSettings(TerminalParam p)
     ui->tabWidget->setTabEnabled(1, true);
 }
 
-std::string QuerySettingDialog::makeRandomMac()
-{
-    // Seeded once per process from the system's entropy source, so dialogs
-    // saved in the same second still get different addresses.
-    static std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<int> byte(0, 255);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02x-%02x-%02x-%02x-%02x-%02x", 0x00, 0x12, 0x37, byte(generator),
-        byte(generator), byte(generator));
-    return text;
-}
-
 bool QuerySettingDialog::readServerPort(uint16_t* port) const
 {
     if (!ui->SvrPortCheckBox->isChecked()) {
@@ -173,71 +156,49 @@ bool QuerySettingDialog::readServerPort(uint16_t* port) const
 
 void QuerySettingDialog::ok_btn_clicked()
 {
-    const TerminalParam saved = fTermParam;
-
-    copyText(fTermParam.OldMAC, fTermParam.MAC);
-    for (char* field : {fTermParam.MAC, fTermParam.IP, fTermParam.Mask, fTermParam.Gateway, fTermParam.Server,
-             fTermParam.Server2, fTermParam.DNS1, fTermParam.DNS2, fTermParam.Website})
-        field[0] = '\0';
-    fTermParam.ServerPort = 0;
-    fTermParam.NewID = ui->idEdit->text().toInt();
-    if (fTermParam.NewID == 0) {
-        fTermParam = saved;
+    TerminalEdit edit;
+    edit.newId = ui->idEdit->text().toInt();
+    if (edit.newId == 0)
         return;
-    }
 
-    if (ui->fCbxAutoIp->isChecked()) {
-        fTermParam.AutoIP = 1;
-    } else {
-        readAddress(ui->IpEdit, fTermParam.IP);
-        readAddress(ui->MaskEdit, fTermParam.Mask);
-        readAddress(ui->GatewayEdit, fTermParam.Gateway);
-        fTermParam.AutoIP = 0;
-        if (!checkIpSetting(fTermParam.IP, fTermParam.Mask, fTermParam.Gateway)) {
-            fTermParam = saved;
+    edit.autoIp = ui->fCbxAutoIp->isChecked();
+    if (!edit.autoIp) {
+        edit.ip = readAddress(ui->IpEdit);
+        edit.mask = readAddress(ui->MaskEdit);
+        edit.gateway = readAddress(ui->GatewayEdit);
+        if (!checkIpSetting(edit.ip.c_str(), edit.mask.c_str(), edit.gateway.c_str()))
             return;
-        }
     }
 
-    if (ui->fGrpMultSvrIp->isChecked()) {
-        readAddress(ui->fLeMultBroadSvr, fTermParam.Server);
-        readAddress(ui->fLeMultTalkSvr, fTermParam.Server2);
-    } else {
-        readAddress(ui->fServer1Edit, fTermParam.Server);
-        readAddress(ui->fServer2Edit, fTermParam.Server2);
-    }
+    const bool separateServers = ui->fGrpMultSvrIp->isChecked();
+    edit.server = readAddress(separateServers ? ui->fLeMultBroadSvr : ui->fServer1Edit);
+    edit.server2 = readAddress(separateServers ? ui->fLeMultTalkSvr : ui->fServer2Edit);
 
     uint16_t port = 0;
     if (!readServerPort(&port)) {
-        fTermParam = saved;
         QMessageBox::warning(this, QString::fromUtf8("设置"), QString::fromUtf8("服务器端口无效!"), QMessageBox::Ok,
             QMessageBox::NoButton);
         return;
     }
-    fTermParam.ServerPort = port;
-    fTermParam.Server2Port = port;
-
-    fTermParam.UseDNS = 0;
+    edit.serverPort = port;
+    edit.server2Port = port;
 
     if (ui->NetSpeedCheck->isChecked()) {
         static const uint16_t kSpeeds[] = {0, 10, 100};
         const int index = ui->NetSpeedCombo->currentIndex();
-        fTermParam.Speed = (index >= 0 && index < 3) ? kSpeeds[index] : 0;
+        edit.setSpeed = true;
+        edit.speed = (index >= 0 && index < 3) ? kSpeeds[index] : 0;
     }
 
-    fTermParam.PlayVol = static_cast<int8_t>(ui->playSpinBox->value());
-    fTermParam.CaptureVol = static_cast<int8_t>(ui->captureSpinBox->value());
+    edit.playVol = static_cast<int8_t>(ui->playSpinBox->value());
+    edit.captureVol = static_cast<int8_t>(ui->captureSpinBox->value());
 
-    if (ui->fTermVolumeSet->isChecked()) {
-        fTermParam.Treble = static_cast<int8_t>(ui->spinBoxTreble->value());
-        fTermParam.Bass = static_cast<int8_t>(ui->spinBoxBass->value());
-    }
+    edit.setTone = ui->fTermVolumeSet->isChecked();
+    edit.treble = static_cast<int8_t>(ui->spinBoxTreble->value());
+    edit.bass = static_cast<int8_t>(ui->spinBoxBass->value());
 
-    fTermParam.Reboot = 1;
-
-    if (std::strncmp(fTermParam.OldMAC, kFactoryMac, 17) == 0 || ui->MacCheckBox->isChecked())
-        copyText(fTermParam.MAC, makeRandomMac().c_str());
-
+    edit.newMac = ui->MacCheckBox->isChecked();
+    fTermParam = composeSetRecord(fTermParam, edit);
     accept();
 }
 

@@ -7,8 +7,6 @@
 
 #include <QDialog>
 
-#include <string>
-
 namespace Ui {
 class TerminalSettingDialog;
 }
@@ -22,8 +20,6 @@ public:
 
     void loadBasicSettings(TerminalParam p);
     void loadAdvancedSettings(TerminalParam p);
-    // A fresh address "00-12-37-xx-xx-xx" (lowercase hexadecimal).
-    static std::string makeRandomMac();
 
     int32_t fDeviceKind;       // -1 when the model is not in DeviceKindTable
     TerminalParam fTermParam;  // the working copy

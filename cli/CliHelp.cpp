@@ -1,0 +1,33 @@
+#include "cli/CliCommands.h"
+
+#include <cstdio>
+
+QString CliCommands::help()
+{
+    return tr("用法：\n"
+              "  querytool-cli scan [--format table|csv|json] [--conflicts]\n"
+              "      搜索一次，列出每个终端的全部字段；--conflicts 同时列出IP和MAC地址冲突\n"
+              "  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv]\n"
+              "      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置\n"
+              "  querytool-cli reboot IP\n"
+              "      重启一个终端\n"
+              "环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同。\n"
+              "退出码：\n"
+              "  0  全部成功\n"
+              "  1  已完成，但有终端未成功（或 --conflicts 发现冲突）\n"
+              "  2  参数不正确\n"
+              "  3  表格未通过检查，没有发送任何设置\n"
+              "  4  文件无法读取或写入\n"
+              "  5  端口无法打开或请求无法发送\n");
+}
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+}
+
+void printOut(const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}

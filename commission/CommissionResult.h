@@ -1,0 +1,21 @@
+// The record of a commissioning run as CSV: the sheet's columns as written,
+// then the outcome (a fixed keyword scripts can test) and its detail.
+// Plain C++; any thread.
+#pragma once
+
+#include "commission/CommissionRun.h"
+
+#include <string>
+#include <vector>
+
+// "verified", "already-set", "refused", "no-answer", "not-verified",
+// "not-sent" or "pending".
+const char* outcomeKeyword(Outcome outcome);
+
+// "ID=5 (sheet 7); IP=... (sheet ...)" for the values a terminal showed
+// instead of the sheet's; "not found" when the search did not show it.
+std::string outcomeDetail(const TerminalOutcome& outcome);
+
+// The whole result file, UTF-8 with byte-order mark.
+std::string commissionResultCsv(
+    const std::vector<std::string>& columns, const CommissionPlan& plan, const std::vector<TerminalOutcome>& outcomes);

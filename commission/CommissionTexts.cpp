@@ -1,0 +1,96 @@
+#include "commission/CommissionTexts.h"
+
+#include "commission/CommissionResult.h"
+
+namespace {
+
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+QString CommissionTexts::problem(const CommissionProblem& p)
+{
+    QString what;
+    switch (p.kind) {
+    case ProblemKind::SheetSyntax:
+        what = tr("表格无法读取：%1").arg(text(p.value));
+        break;
+    case ProblemKind::NoMacColumn:
+        what = tr("表头缺少MAC列");
+        break;
+    case ProblemKind::UnknownColumn:
+        what = tr("未知的列“%1”").arg(text(p.value));
+        break;
+    case ProblemKind::RepeatedColumn:
+        what = tr("列“%1”重复").arg(text(p.value));
+        break;
+    case ProblemKind::TooManyFields:
+        what = tr("字段比表头多");
+        break;
+    case ProblemKind::NoMac:
+        what = tr("缺少MAC地址");
+        break;
+    case ProblemKind::BadNumber:
+        what = tr("“%1”不是允许的数值").arg(text(p.value));
+        break;
+    case ProblemKind::BadAddress:
+        what = tr("“%1”不是IPv4地址").arg(text(p.value));
+        break;
+    case ProblemKind::AddressRule:
+        what = QString::fromUtf8(ipSettingMessage(p.fault));
+        break;
+    case ProblemKind::AutoIpWithAddress:
+        what = tr("自动获取IP时不能指定IP、掩码或网关");
+        break;
+    case ProblemKind::RepeatedMac:
+        what = tr("MAC地址%1已在第%2行出现").arg(text(p.value)).arg(p.otherLine);
+        break;
+    case ProblemKind::RepeatedId:
+        what = tr("ID %1与第%2行相同").arg(text(p.value)).arg(p.otherLine);
+        break;
+    case ProblemKind::RepeatedIp:
+        what = tr("IP地址%1与第%2行相同").arg(text(p.value)).arg(p.otherLine);
+        break;
+    case ProblemKind::IdInUse:
+        what = tr("ID %1已被终端%2使用").arg(text(p.value), text(p.other));
+        break;
+    case ProblemKind::IpInUse:
+        what = tr("IP地址%1已被终端%2使用").arg(text(p.value), text(p.other));
+        break;
+    case ProblemKind::MacNotFound:
+        what = tr("搜索中没有MAC地址为%1的终端").arg(text(p.value));
+        break;
+    case ProblemKind::MacAmbiguous:
+        what = tr("有%1个终端的MAC地址为%2").arg(p.otherLine).arg(text(p.value));
+        break;
+    }
+    if (p.line == 0)
+        return what;
+    if (p.column.empty())
+        return tr("第%1行：%2").arg(p.line).arg(what);
+    return tr("第%1行，%2列：%3").arg(p.line).arg(text(p.column), what);
+}
+
+QString CommissionTexts::outcome(const TerminalOutcome& o)
+{
+    switch (o.outcome) {
+    case Outcome::Pending:
+        return tr("等待中");
+    case Outcome::AlreadySet:
+        return tr("已是表格中的设置");
+    case Outcome::Verified:
+        return tr("已设置并验证");
+    case Outcome::Refused:
+        return tr("终端拒绝(400)");
+    case Outcome::NoAnswer:
+        return tr("无应答");
+    case Outcome::NotVerified:
+        return tr("已应答但未验证：%1").arg(QString::fromStdString(outcomeDetail(o)));
+    case Outcome::NotSent:
+        return tr("未发送");
+    }
+    return QString();
+}

@@ -1,0 +1,19 @@
+// The user's texts of commissioning: problems of a sheet and outcomes of a
+// run, translated (context "CommissionTexts"). Shared by the batch dialog and
+// the command line. Any thread once the translation is installed.
+#pragma once
+
+#include "commission/CommissionProblem.h"
+#include "commission/CommissionRun.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class CommissionTexts {
+    Q_DECLARE_TR_FUNCTIONS(CommissionTexts)
+
+public:
+    // "line 4, IP: ..." (or the sheet as a whole) with what is wrong.
+    static QString problem(const CommissionProblem& problem);
+    static QString outcome(const TerminalOutcome& outcome);
+};

@@ -1,0 +1,105 @@
+// querytool-cli as a script runs it: the real program against the terminal
+// simulator on loopback (network namespace), its exit codes, its JSON read
+// back field by field, and a refused sheet that sends nothing.
+#include "records/TerminalColumns.h"
+#include "tests/commission/CommissionRig.h"
+#include "tests/ui/ScratchFolder.h"
+
+#include <QtTest>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+}  // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    ScratchFolder folder;
+    CommissionRig rig;
+
+    CliRun cli(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBP_BROADCAST_ADDR", "127.255.255.255");
+        environment.insert("DBP_TERMINAL_PORT", QString::number(rig.sim->port()));
+        environment.insert("DBP_LOCAL_PORT", "0");
+        environment.insert("DBP_SEARCH_SENDS", "0");
+        process.setProcessEnvironment(environment);
+        process.start(CLI_PROGRAM, arguments);
+        if (!process.waitForFinished(60000))
+            return CliRun();
+        return {
+            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput()};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        std::vector<TerminalParam> fleet = commissionFleet(4);
+        qstrcpy(fleet[3].Name, "广播终端");
+        QVERIFY(rig.start(fleet));
+        QFile sheets[] = {QFile("bad.csv"), QFile("good.csv")};
+        const QByteArray texts[] = {"MAC,ID\n00-12-37-00-00-01,2\n", "MAC,ID\n00-12-37-00-00-01,11\n"};
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(sheets[i].open(QIODevice::WriteOnly) && sheets[i].write(texts[i]) == texts[i].size());
+    }
+
+    void scanJsonHasEveryField()
+    {
+        const CliRun run = cli({"scan", "--format", "json"});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray terminals = QJsonDocument::fromJson(run.out).object().value("terminals").toArray();
+        QCOMPARE(terminals.size(), 4);
+        for (const QJsonValue& value : terminals) {
+            const QJsonObject object = value.toObject();
+            const TerminalParam t = rig.sim->terminal(object.value("ID").toInt() - 1);
+            for (const TerminalColumn& column : terminalColumns()) {
+                const QJsonValue field = object.value(column.name);
+                const QString text = field.isDouble() ? QString::number(field.toDouble()) : field.toString();
+                QCOMPARE(text, QString::fromStdString(column.text(t)));
+            }
+        }
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("sets");
+        QTest::newRow("unknown format") << QStringList({"scan", "--format", "xml"}) << 2 << 0;
+        QTest::newRow("reboot without address") << QStringList({"reboot", "terminal"}) << 2 << 0;
+        QTest::newRow("no such sheet") << QStringList({"apply", "missing.csv"}) << 4 << 0;
+        QTest::newRow("refused sheet sends nothing") << QStringList({"apply", "bad.csv"}) << 3 << 0;
+        QTest::newRow("dry run sends nothing") << QStringList({"apply", "good.csv", "--dry-run"}) << 0 << 0;
+        QTest::newRow("reboot: no answer") << QStringList({"reboot", "127.1.0.9"}) << 1 << 0;
+        QTest::newRow("reboot: unicast and broadcast copy") << QStringList({"reboot", "127.1.0.2"}) << 0 << 2;
+        QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(int, sets);
+        rig.sim->clearRequests();
+        QCOMPARE(cli(arguments).exitCode, exitCode);
+        QCOMPARE(rig.sets().size(), sets);
+    }
+
+    void resultFile()
+    {
+        QFile result("result.csv");
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            result.readAll(), QByteArray("\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n00-12-37-00-00-01,11,verified,\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"

@@ -1,0 +1,214 @@
+#include "ui/batch/BatchConfigDialog.h"
+
+#include "commission/CommissionResult.h"
+#include "commission/CommissionTexts.h"
+#include "ui_BatchConfigDialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kTickMs = 5;
+
+enum Column { kLine, kMac, kChanges, kResult };
+
+QString changesText(const PlanEntry& entry)
+{
+    QStringList changes;
+    for (const PlannedChange& change : entry.changes) {
+        changes << QString("%1 %2 → %3")
+                       .arg(QString::fromStdString(change.column), QString::fromStdString(change.current),
+                           QString::fromStdString(change.wanted));
+    }
+    return changes.join(", ");
+}
+
+}  // namespace
+
+BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::BatchConfigDialog)
+    , engine(engine)
+{
+    ui->setupUi(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    connect(ui->chooseBtn, &QPushButton::clicked, this, &BatchConfigDialog::chooseSheet);
+    connect(ui->applyBtn, &QPushButton::clicked, this, &BatchConfigDialog::startApply);
+    connect(ui->stopBtn, &QPushButton::clicked, this, &BatchConfigDialog::stopApply);
+    connect(ui->saveBtn, &QPushButton::clicked, this, &BatchConfigDialog::saveResult);
+    connect(ui->closeBtn, &QPushButton::clicked, this, &BatchConfigDialog::reject);
+    connect(&ticker, &QTimer::timeout, this, &BatchConfigDialog::tick);
+    ticker.setInterval(kTickMs);
+}
+
+BatchConfigDialog::~BatchConfigDialog()
+{
+    delete ui;
+}
+
+bool BatchConfigDialog::applied() const
+{
+    return run != nullptr;
+}
+
+void BatchConfigDialog::chooseSheet()
+{
+    const QString path
+        = QFileDialog::getOpenFileName(this, tr("选择表格"), QString(), tr("CSV表格 (*.csv);;所有文件 (*)"));
+    if (!path.isEmpty())
+        loadSheet(path);
+}
+
+void BatchConfigDialog::loadSheet(const QString& path)
+{
+    if (run != nullptr && run->phase() != CommissionRun::Phase::Done)
+        return;
+    run.reset();
+    ui->sheetPathEdit->setText(path);
+    ui->applyBtn->setEnabled(false);
+    ui->saveBtn->setEnabled(false);
+    ui->progressBar->setValue(0);
+    ui->planTable->setRowCount(0);
+    sheet = CommissionSheet();
+    plan = CommissionPlan();
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui->summaryLabel->setText(tr("无法读取%1").arg(path));
+        return;
+    }
+    std::vector<CommissionProblem> problems;
+    readCommissionSheet(file.readAll().toStdString(), &sheet, &problems);
+    if (!problems.empty()) {
+        showProblems(problems);
+        return;
+    }
+    if (engine == nullptr)
+        return;
+    ui->chooseBtn->setEnabled(false);
+    ui->summaryLabel->setText(tr("正在搜索终端…"));
+    search = std::make_unique<TerminalSearch>(engine);
+    ticker.start();
+}
+
+void BatchConfigDialog::startApply()
+{
+    ui->applyBtn->setEnabled(false);
+    ui->chooseBtn->setEnabled(false);
+    ui->stopBtn->setEnabled(true);
+    run = std::make_unique<CommissionRun>(engine, plan);
+    ui->progressBar->setMaximum(std::max(1, run->toSend()));
+    showProgress();
+    ticker.start();
+}
+
+void BatchConfigDialog::stopApply()
+{
+    if (run != nullptr)
+        run->cancel();
+    ui->stopBtn->setEnabled(false);
+}
+
+void BatchConfigDialog::saveResult()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("保存结果"), QString(), tr("CSV表格 (*.csv)"));
+    if (path.isEmpty() || run == nullptr)
+        return;
+    QFile file(path);
+    const QByteArray text = QByteArray::fromStdString(commissionResultCsv(sheet.columns, plan, run->outcomes()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        QMessageBox::warning(this, tr("保存结果"), tr("无法写入%1").arg(path));
+}
+
+void BatchConfigDialog::tick()
+{
+    if (search != nullptr) {
+        if (search->step())
+            return;
+        plan = planCommission(sheet, search->terminals());
+        search.reset();
+        ticker.stop();
+        ui->chooseBtn->setEnabled(true);
+        showPlan();
+        return;
+    }
+    if (run == nullptr)
+        return;
+    run->step();
+    showProgress();
+    if (run->phase() != CommissionRun::Phase::Done)
+        return;
+    ticker.stop();
+    ui->stopBtn->setEnabled(false);
+    ui->chooseBtn->setEnabled(true);
+    ui->saveBtn->setEnabled(true);
+    showOutcomes();
+}
+
+void BatchConfigDialog::showProblems(const std::vector<CommissionProblem>& problems)
+{
+    ui->summaryLabel->setText(tr("表格有%1处问题，不会发送任何设置。").arg(problems.size()));
+    ui->planTable->setRowCount(static_cast<int>(problems.size()));
+    for (size_t i = 0; i < problems.size(); ++i)
+        setRow(static_cast<int>(i), problems[i].line, QString(), QString(), CommissionTexts::problem(problems[i]));
+}
+
+void BatchConfigDialog::showPlan()
+{
+    if (!plan.problems.empty()) {
+        showProblems(plan.problems);
+        return;
+    }
+    int toSend = 0;
+    ui->planTable->setRowCount(static_cast<int>(plan.entries.size()));
+    for (size_t i = 0; i < plan.entries.size(); ++i) {
+        const PlanEntry& entry = plan.entries[i];
+        toSend += entry.alreadySet ? 0 : 1;
+        setRow(static_cast<int>(i), entry.row.line, QString::fromStdString(entry.row.mac), changesText(entry),
+            entry.alreadySet ? CommissionTexts::outcome({Outcome::AlreadySet, {}}) : QString());
+    }
+    ui->summaryLabel->setText(tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend));
+    ui->applyBtn->setEnabled(toSend > 0);
+}
+
+void BatchConfigDialog::showProgress()
+{
+    ui->progressBar->setValue(run->decided());
+    if (run->phase() == CommissionRun::Phase::Applying)
+        ui->summaryLabel->setText(
+            tr("正在设置：已发送%1，已完成%2/%3").arg(run->datagrams()).arg(run->decided()).arg(run->toSend()));
+    else if (run->phase() == CommissionRun::Phase::Verifying)
+        ui->summaryLabel->setText(tr("正在搜索以验证…"));
+}
+
+void BatchConfigDialog::showOutcomes()
+{
+    int succeeded = 0;
+    for (size_t i = 0; i < plan.entries.size(); ++i) {
+        const TerminalOutcome& outcome = run->outcomes()[i];
+        succeeded += outcome.outcome == Outcome::Verified || outcome.outcome == Outcome::AlreadySet;
+        ui->planTable->item(static_cast<int>(i), kResult)->setText(CommissionTexts::outcome(outcome));
+    }
+    ui->summaryLabel->setText(tr("完成：%1个终端中%2个符合表格。").arg(plan.entries.size()).arg(succeeded));
+}
+
+void BatchConfigDialog::setRow(int row, int line, const QString& mac, const QString& changes, const QString& result)
+{
+    const QString cells[] = {line > 0 ? QString::number(line) : QString(), mac, changes, result};
+    for (int column = kLine; column <= kResult; ++column)
+        ui->planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+}
+
+void BatchConfigDialog::reject()
+{
+    // Closing stops sending; what is in flight is abandoned with the run.
+    ticker.stop();
+    search.reset();
+    if (run != nullptr)
+        run->cancel();
+    QDialog::reject();
+}

@@ -1,0 +1,59 @@
+// BatchConfigDialog: commissioning from the window. Reads a sheet, searches,
+// shows the plan and its problems, applies it with progress and cancel, shows
+// each terminal's outcome and saves the result. Searches and the apply are
+// driven by a timer on the user-interface thread through the engine's
+// non-blocking requests, so the window never waits. User-interface thread.
+#pragma once
+
+#include "commission/CommissionRun.h"
+#include "commission/CommissionSheet.h"
+#include "commission/TerminalSearch.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+
+class NxNetControl;
+
+namespace Ui {
+class BatchConfigDialog;
+}
+
+class BatchConfigDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    BatchConfigDialog(NxNetControl* engine, QWidget* parent = nullptr);
+    ~BatchConfigDialog() override;
+
+    // Whether an apply was started: the window's table is then out of date.
+    bool applied() const;
+
+public slots:
+    // Reads the sheet in `path`; without problems, searches and plans.
+    void loadSheet(const QString& path);
+
+private slots:
+    void chooseSheet();
+    void startApply();
+    void stopApply();
+    void saveResult();
+    void tick();
+
+private:
+    void showProblems(const std::vector<CommissionProblem>& problems);
+    void showPlan();
+    void showProgress();
+    void showOutcomes();
+    void setRow(int row, int line, const QString& mac, const QString& changes, const QString& result);
+    void reject() override;
+
+    Ui::BatchConfigDialog* ui;
+    NxNetControl* engine;
+    QTimer ticker;
+    CommissionSheet sheet;
+    CommissionPlan plan;
+    std::unique_ptr<TerminalSearch> search;
+    std::unique_ptr<CommissionRun> run;
+};
