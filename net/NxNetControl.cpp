@@ -200,9 +200,9 @@ int NxNetControl::SendAndWait(
     }
     // Registered before sending, so that the quickest reply finds its entry.
     const uint64_t deadline = AddPending(cseq);
-    const bool sent = SendText(message.get(), address);
+    const bool sent = SendRequest(message.get(), address);
     if (alsoBroadcast)
-        SendText(message.get(), settings.broadcastAddress);
+        SendRequest(message.get(), settings.broadcastAddress);
     message.reset();
     if (!sent) {
         RemovePending(cseq);
@@ -213,16 +213,19 @@ int NxNetControl::SendAndWait(
 
 bool NxNetControl::SendBroadcast(DbpRequest message)
 {
-    if (!message)
-        return false;
-    if (!ThroughEveryAdapter())
-        return SendText(message.get(), settings.broadcastAddress);
+    return message && SendRequest(message.get(), settings.broadcastAddress);
+}
+
+bool NxNetControl::SendRequest(const char* text, uint32_t address)
+{
+    if (address != settings.broadcastAddress || !ThroughEveryAdapter())
+        return SendText(text, address);
     // The limited broadcast leaves only through the default route's adapter
     // unless an adapter is named; so the same bytes go through each one.
     broadcastInterfaces = ListBroadcastInterfaces();
     bool sent = false;
     for (const NetworkInterface& adapter : broadcastInterfaces)
-        sent = SendText(message.get(), settings.broadcastAddress, adapter.index) || sent;
+        sent = SendText(text, settings.broadcastAddress, adapter.index) || sent;
     return sent;
 }
 
@@ -334,7 +337,7 @@ int NxNetControl::StartSetTerminal(TerminalParam* param)
     if (!message)
         return kNotSent;
     AddPending(cseq);
-    if (!SendText(message.get(), param->IsBroadcast ? settings.broadcastAddress : param->Address)) {
+    if (!SendRequest(message.get(), param->IsBroadcast ? settings.broadcastAddress : param->Address)) {
         RemovePending(cseq);
         return kNotSent;
     }

@@ -60,7 +60,8 @@ public:
     virtual void OnReply(int result);
 
     // User-interface thread. Broadcast operations: true when sent whole,
-    // through at least one adapter when they go through every adapter.
+    // through at least one adapter when they go through every adapter (as
+    // does every other request to the broadcast address).
     bool QueryAllTerminals();
     bool SetAllServers(const char* server);
     bool UpdateAllTerminals();
@@ -76,9 +77,9 @@ public:
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.
     bool ThroughEveryAdapter() const;
-    // The adapters the last broadcast operation went out through, as listed
-    // when it was sent; empty when none was up or broadcasts have a
-    // destination of their own.
+    // The adapters the last request to the broadcast address went out
+    // through, as listed when it was sent; empty when none was up or
+    // broadcasts have a destination of their own.
     const std::vector<NetworkInterface>& BroadcastInterfaces() const;
 
     // Receives every reply that parsed as 200, on the worker thread; it must
@@ -106,6 +107,10 @@ private:
 
     int SendAndWait(DbpRequest message, uint16_t cseq, uint32_t address, bool alsoBroadcast, TerminalParam* reply);
     bool SendBroadcast(DbpRequest message);
+    // Sends to `address`; to the broadcast address through every adapter
+    // when broadcasts go that way, so that a terminal found through any
+    // adapter is reached by requests for it too.
+    bool SendRequest(const char* text, uint32_t address);
     bool SendText(const char* text, uint32_t address, unsigned interfaceIndex = 0);
     // The address of one terminal, or kIpv4None when the text does not
     // convert: such a request is not sent, since the broadcast address would

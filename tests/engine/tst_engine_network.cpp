@@ -416,6 +416,14 @@ private slots:
         TerminalParam record;
         QCOMPARE(thread.engine()->GetTerminal("10.77.0.13", &record), int(kReplyOk));
         QCOMPARE(record.Address, 0x0A4D000Du);
+        // A SET to the broadcast address reaches a terminal behind the second
+        // adapter as well.
+        QCOMPARE(thread.engine()->GetTerminal("10.78.0.12", &record), int(kReplyOk));
+        std::strcpy(record.OldMAC, record.MAC);
+        record.NewID = 4321;
+        record.IsBroadcast = 1;
+        QCOMPARE(thread.engine()->SetTerminal(&record), int(kReplyOk));
+        QCOMPARE(sims[1]->terminal(2).ID, 4321);
     }
 };
 
