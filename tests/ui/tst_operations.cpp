@@ -86,6 +86,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(table()->rowCount(), 2, kWaitMs);  // the first search is through
         rig->sim->clearRequests();
         child<QGroupBox>(rig->window.get(), "groupBox_8")->setChecked(true);  // enables the volume button
+        child(rig->window.get(), "enter_updata_btn")->show();                 // as any mode but 0 does
     }
 
     void operations_data()
@@ -94,14 +95,16 @@ private slots:
         // A new ID tells the edited record from the terminal's reply in the table.
         const DialogEdit newId = [](QWidget* dialog) { child<QLineEdit>(dialog, "idEdit")->setText("88"); };
         // Addressed by the former ID, model and MAC; MAC unticked: no MAC line.
-        QTest::newRow("SET from the table by broadcast, then a search") << Flow{"127.1.0.2", {"set_btn"},
-            editIdPortMacTone,
-            {kAll + kPlayback
-                    + "ID: 77|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|"
-                      "Server: 127.0.0.9:65535|Server2: 127.0.0.8:65535|IsBroadcast: 1|Speed: 100|UseDNS: 0|AutoIP: 0|"
-                      "Treble: 4|Bass: -2|Reboot: 1|Reboot: HReset,1||",
-                kSearch},
-            {kDialog}};
+        for (const QByteArray how : {"set_btn", "menu:设置"}) {
+            QTest::newRow(qPrintable("SET from the table by broadcast, then a search: " + how))
+                << Flow{"127.1.0.2", {how}, editIdPortMacTone,
+                       {kAll + kPlayback
+                               + "ID: 77|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|"
+                                 "Server: 127.0.0.9:65535|Server2: 127.0.0.8:65535|IsBroadcast: 1|Speed: 100|UseDNS: 0|"
+                                 "AutoIP: 0|Treble: 4|Bass: -2|Reboot: 1|Reboot: HReset,1||",
+                           kSearch},
+                       {kDialog}};
+        }
         const QByteArrayList getAndSet{kToPlayback + "GET DBP/1.0|CSeq: #|IsBroadcast: 0||",
             kToPlayback + kPlayback
                 + "ID: 88|MAC: (new)|IP: 127.1.0.2|Mask: 255.0.0.0|Gateway: 127.0.0.254|Server: "
@@ -124,13 +127,20 @@ private slots:
         QTest::newRow("tone and volume unanswered: failure box")
             << Flow{"127.1.0.2", {"kPlayVolumeSettingBtn"}, nullptr, {volume}, {kFailed}, 2, SimBehaviour::Silent};
         // Once to the terminal's address, then the same text by broadcast.
-        const std::pair<const char*, const char*> reboots[]
-            = {{"enter_updata_btn", "2"}, {"enterUpdateBtn", "2"}, {"reset_terminal_btn", "0"}, {"termResetBtn", "0"}};
+        const std::pair<const char*, const char*> reboots[] = {{"enter_updata_btn", "2"}, {"enterUpdateBtn", "2"},
+            {"reset_terminal_btn", "0"}, {"termResetBtn", "0"}, {"menu:进入升级", "2"}, {"menu:重启设备", "0"}};
         for (const auto& [button, code] : reboots) {
             const QByteArray reboot = kPlayback + "Reboot: " + code + "||";
             QTest::newRow(qPrintable(QString("%1 code %2: %3").arg(*code == '2' ? "upgrade" : "reboot", code, button)))
                 << Flow{"127.1.0.2", {button}, nullptr, {kToPlayback + reboot, kAll + reboot}, {kSucceeded}};
         }
+        QTest::newRow("row chosen by keys: buttons enabled, pages updated")
+            << Flow{"key 127.1.0.2", {"reset_terminal_btn", "kPlayVolumeSettingBtn"}, nullptr,
+                   {kToPlayback + kPlayback + "Reboot: 0||", kAll + kPlayback + "Reboot: 0||", volume},
+                   {kSucceeded, kSucceeded}};
+        QTest::newRow("row chosen by keys: Enter opens the settings")
+            << Flow{"key 127.1.0.1", {"Enter"}, editTalkbackVolumes,
+                   {"127.1.0.1: SETTING DBP/1.0|CSeq: #|PlayVol: 40|CaptureVol: 6|Reboot: 5||", kSearch}, {kDialog}};
         // Sending unticks the guard: a second click sends nothing.
         for (const QByteArray guard : {"Srv", "Update", "Reset"}) {
             const QByteArray line = guard == "Srv" ? "Server: 192.168.1.100:0" : guard + "All: 1";
@@ -156,12 +166,21 @@ private slots:
             child<QPushButton>(modal, "OkBtn")->click();
             return true;
         });
-        const QList<QTableWidgetItem*> cells = table()->findItems(flow.row, Qt::MatchExactly);
+        const QList<QTableWidgetItem*> cells = table()->findItems(flow.row.split(' ').last(), Qt::MatchExactly);
         QVERIFY(cells.size() == 1);
         const QPoint center = table()->visualItemRect(cells.first()).center();
-        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, center);
-        for (const QByteArray& button : flow.clicks)
-            child<QAbstractButton>(rig->window.get(), button.constData())->click();
+        if (!flow.row.startsWith("key "))
+            QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, center);
+        while (table()->currentRow() != cells.first()->row())  // from no current row to the first, and on
+            QTest::keyClick(table(), Qt::Key_Down);
+        for (const QByteArray& click : flow.clicks) {
+            if (click.startsWith("menu:"))
+                chooseFromMenu(table(), cells.first()->row(), QString::fromUtf8(click.mid(5)));
+            else if (click == "Enter")
+                QTest::keyClick(table(), Qt::Key_Return);
+            else
+                child<QAbstractButton>(rig->window.get(), click.constData())->click();
+        }
 
         // Every request is on its way once the clicks return; a quiet spell shows any extra one.
         QVERIFY(sim->waitForRequests(flow.sent.size(), kWaitMs));
