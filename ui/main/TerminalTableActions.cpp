@@ -50,7 +50,7 @@ bool TerminalTableActions::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && table->currentRow() >= 0) {
+    if (enter && (key->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier && table->currentRow() >= 0) {
         hooks.openSettings();
         return true;
     }
