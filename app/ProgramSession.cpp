@@ -2,16 +2,19 @@
 
 #include "app/ConfigStore.h"
 #include "ui/main/QueryTool.h"
+#include "ui/main/WindowLayoutMemory.h"
 
 ProgramSession::ProgramSession(const EndpointSettings& settings)
     : thread(settings)
 {
     thread.start(QThread::InheritPriority);
     mainWindow = std::make_unique<QueryTool>(thread.engine(), windowConfigFromFile());
+    WindowLayoutMemory::restore(mainWindow.get(), mainWindow->terminalTable());
 }
 
 ProgramSession::~ProgramSession()
 {
+    WindowLayoutMemory::save(mainWindow.get(), mainWindow->terminalTable());
     thread.engine()->Close();
     thread.wait();
     mainWindow.reset();

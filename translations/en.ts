@@ -2,6 +2,36 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>TerminalTableActions</name>
+    <message>
+        <source>复制 IP地址</source>
+        <translation>Copy IP address</translation>
+    </message>
+    <message>
+        <source>复制 MAC地址</source>
+        <translation>Copy MAC address</translation>
+    </message>
+    <message>
+        <source>复制整行</source>
+        <translation>Copy row</translation>
+    </message>
+</context>
+<context>
+    <name>TerminalExport</name>
+    <message>
+        <source>导出列表</source>
+        <translation>Export list</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>无法保存 %1：%2</source>
+        <translation>Cannot save %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>QueryTool</name>
     <message>
         <source>设备列表</source>
@@ -30,6 +60,18 @@
     <message>
         <source>MAC地址</source>
         <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>筛选：</source>
+        <translation>Filter:</translation>
+    </message>
+    <message>
+        <source>型号、ID、状态、固件、IP 或 MAC</source>
+        <translation>Model, ID, state, firmware, IP or MAC</translation>
+    </message>
+    <message>
+        <source>导出列表…</source>
+        <translation>Export list…</translation>
     </message>
     <message>
         <source>发现0个设备</source>
@@ -217,6 +259,10 @@
     <message>
         <source>MAC 地址冲突</source>
         <translation>MAC address conflicts</translation>
+    </message>
+    <message>
+        <source>导出列表…</source>
+        <translation>Export list…</translation>
     </message>
     <message>
         <source>OK</source>

@@ -11,6 +11,9 @@
 #include "tools/terminal-sim/TerminalSimulator.h"
 #include "ui/main/QueryTool.h"
 
+#include <QtTest>
+#include <QtWidgets>
+
 // What a test object that opens sockets holds for its whole run: the socket
 // layer, started, in a scratch working folder.
 struct LoopbackEnvironment : ScratchFolder {
@@ -43,6 +46,21 @@ inline EndpointSettings loopbackSettings(uint16_t port)
 inline QString foundText(int count)
 {
     return QString::fromUtf8("找到%1个设备").arg(count);
+}
+
+// Opens the context menu of `row` in `table` and chooses the entry `text`
+// with the keyboard, as a user would.
+inline void chooseFromMenu(QTableWidget* table, int row, const QString& text)
+{
+    QTimer::singleShot(0, [text] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        for (QAction* action : menu->actions())
+            menu->setActiveAction(action->text() == text ? action : menu->activeAction());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint at = table->visualRect(table->model()->index(row, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(table->viewport(), &event);
 }
 
 // Members go in reverse: the window first, then the thread, then the simulator.

@@ -75,8 +75,16 @@ private slots:
         ModalWatcher watcher;
         QStringList report;  // each table of the report: name, rows, shown
         watcher.setHandler([&](QWidget* dialog) {
-            for (QTableWidget* t : dialog->findChildren<QTableWidget*>())
-                report << QString("%1 %2 %3").arg(t->objectName()).arg(t->rowCount()).arg(t->isVisibleTo(dialog));
+            for (QTableWidget* t : dialog->findChildren<QTableWidget*>()) {
+                bool shown = true;  // every address whole, without resizing or scrolling
+                for (int cell = 0; cell < 2 * t->rowCount(); ++cell) {
+                    const QModelIndex at = t->model()->index(cell / 2, 4 + cell % 2);
+                    shown &= t->visualRect(at).right() < t->viewport()->width()
+                        && t->visualRect(at).width() > t->fontMetrics().horizontalAdvance(at.data().toString());
+                }
+                report << t->objectName()
+                        + QString(" %1 %2 %3").arg(t->rowCount()).arg(t->isVisibleTo(dialog)).arg(shown);
+            }
             return false;
         });
         const QByteArray changes[] = {"", "IP=127.1.0.1", "", "IP=127.1.0.1; MAC=00-12-37-00-00-03"};
@@ -94,7 +102,7 @@ private slots:
         QTest::qWait(1500);  // three times the quiet time
         QCOMPARE(watcher.count(), 1);
         report.sort();
-        QCOMPARE(report, (QStringList{"fTblID 0 0", "fTblIp 3 1", "fTblMac 2 1"}));
+        QCOMPARE(report, (QStringList{"fTblID 0 0 1", "fTblIp 3 1 1", "fTblMac 2 1 1"}));
     }
 
     // Checks while a report is open (replies keep coming in its event loop)

@@ -1,10 +1,13 @@
 #include "QueryConflictDlg.h"
 
+#include "ui/main/TerminalExport.h"
 #include "ui/main/TerminalListItem.h"
 #include "ui_QueryConflictDlg.h"
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidgetItem>
 
 #include <algorithm>
@@ -19,6 +22,8 @@ QueryConflictDlg::QueryConflictDlg(QWidget* parent)
     ui->fGrpIp->hide();
     ui->fGrpMac->hide();
     connect(ui->okButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->fBtnExportIp, &QPushButton::clicked, this, [this] { TerminalExport::ask(this, ipConflicts); });
+    connect(ui->fBtnExportMac, &QPushButton::clicked, this, [this] { TerminalExport::ask(this, macConflicts); });
 }
 
 QueryConflictDlg::~QueryConflictDlg() = default;
@@ -27,6 +32,7 @@ void QueryConflictDlg::showIpConflicts(const QList<TerminalParam>& records)
 {
     ui->fTblIp->setRowCount(0);
     ui->fGrpIp->show();
+    ipConflicts = records;
     fillConflictTable(ui->fTblIp, records);
 }
 
@@ -34,6 +40,7 @@ void QueryConflictDlg::showMacConflicts(const QList<TerminalParam>& records)
 {
     ui->fTblMac->setRowCount(0);
     ui->fGrpMac->show();
+    macConflicts = records;
     fillConflictTable(ui->fTblMac, records);
 }
 
@@ -56,4 +63,17 @@ void QueryConflictDlg::fillConflictTable(QTableWidget* table, const QList<Termin
         table->insertRow(0);
         fillTerminalRow(table, 0, &record);
     }
+
+    // The addresses are what the report is about: every column as wide as
+    // its contents, and the table asks for the width of all of them, within
+    // the screen. The last column stretches again once measured.
+    QHeaderView* header = table->horizontalHeader();
+    header->setStretchLastSection(false);
+    table->resizeColumnsToContents();
+    int width = 2 * table->frameWidth() + table->verticalHeader()->sizeHint().width()
+        + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < table->columnCount(); ++column)
+        width += header->sectionSize(column);
+    header->setStretchLastSection(true);
+    table->setMinimumWidth(std::min(width, table->screen()->availableGeometry().width() * 9 / 10));
 }

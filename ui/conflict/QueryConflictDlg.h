@@ -26,9 +26,13 @@ public:
     void showIpConflicts(const QList<TerminalParam>& records);
     void showMacConflicts(const QList<TerminalParam>& records);
 
-    // Six columns headed like the main table, one row per record.
+    // Six columns headed like the main table, one row per record, each
+    // column as wide as its contents.
     static void fillConflictTable(QTableWidget* table, const QList<TerminalParam>& records);
 
 private:
     std::unique_ptr<Ui::QueryConflictsDialog> ui;
+    // What each table lists, for its export.
+    QList<TerminalParam> ipConflicts;
+    QList<TerminalParam> macConflicts;
 };

@@ -3,8 +3,11 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/RowToolTips.h"
+#include "ui/main/TerminalExport.h"
+#include "ui/main/TerminalFilter.h"
 #include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
+#include "ui/main/TerminalTableActions.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QueryTool.h"
 
@@ -117,6 +120,11 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     connect(ui->SrvSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_server_slot);
     connect(ui->UpdateSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_update_slot);
     connect(ui->ResetSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_reset_slot);
+    new TerminalFilter(ui->terminalsWidget, ui->filterEdit);
+    new TerminalTableActions(ui->terminalsWidget,
+        {[this] { item_clicked(nullptr); }, [this] { item_doubled_clicked(nullptr); }, ui->set_btn,
+            ui->reset_terminal_btn, ui->enter_updata_btn, ui->query_btn});
+    connect(ui->exportBtn, &QPushButton::clicked, this, [this] { TerminalExport::ask(this, terminalList); });
 
     {
         RecursiveLockGuard guard(gPendingLock);
@@ -141,6 +149,11 @@ QueryTool::~QueryTool()
     }
 
     delete ui;
+}
+
+QTableWidget* QueryTool::terminalTable() const
+{
+    return ui->terminalsWidget;
 }
 
 void QueryTool::change_page(QListWidgetItem* current, QListWidgetItem* previous)

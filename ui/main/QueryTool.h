@@ -22,6 +22,7 @@ class NxNetControl;
 class QCheckBox;
 class QLabel;
 class QListWidgetItem;
+class QTableWidget;
 class QTableWidgetItem;
 class TerminalListItem;
 class TerminalRows;
@@ -50,6 +51,7 @@ public:
     // batch always takes several turns, and a batch is taken over at once
     // unless a turn is already queued.
     void setReplyTurnMs(qint64 ms) { replyTurnMs = ms; }
+    QTableWidget* terminalTable() const;
 
 signals:
     void have_teraminal();
