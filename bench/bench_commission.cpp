@@ -6,11 +6,11 @@
 //
 //   bench_commission [terminals] [baseline sample]   default 1000 50
 #include "bench/BenchSupport.h"
-#include "commission/CommissionRun.h"
+#include "core/commission/CommissionRun.h"
 #include "net/QueryThread.h"
 #include "platform/Clock.h"
 #include "platform/SocketLayer.h"
-#include "records/TerminalEdit.h"
+#include "core/records/TerminalEdit.h"
 #include "tools/terminal-sim/TerminalSimulator.h"
 
 #include <QCoreApplication>

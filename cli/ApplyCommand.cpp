@@ -1,8 +1,8 @@
 #include "cli/CliCommands.h"
 
-#include "commission/CommissionResult.h"
-#include "commission/CommissionRun.h"
-#include "commission/CommissionTexts.h"
+#include "core/commission/CommissionResult.h"
+#include "core/commission/CommissionRun.h"
+#include "core/commission/CommissionTexts.h"
 #include "platform/Clock.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "cli/CliCommands.h"
 
-#include "commission/TerminalSearch.h"
+#include "core/commission/TerminalSearch.h"
 #include "platform/Clock.h"
-#include "records/Csv.h"
-#include "records/TerminalColumns.h"
+#include "core/records/Csv.h"
+#include "core/records/TerminalColumns.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,7 +3,7 @@
 // window; results on standard output, errors on standard error.
 #include "app/EndpointOverrides.h"
 #include "cli/CliCommands.h"
-#include "commission/CommissionSheet.h"
+#include "core/commission/CommissionSheet.h"
 #include "net/QueryThread.h"
 #include "platform/SocketLayer.h"
 

@@ -1,7 +1,7 @@
 // querytool-cli as a script runs it: the real program against the terminal
 // simulator on loopback (network namespace), its exit codes, its JSON read
 // back field by field, and a refused sheet that sends nothing.
-#include "records/TerminalColumns.h"
+#include "core/records/TerminalColumns.h"
 #include "tests/commission/CommissionRig.h"
 #include "tests/ui/ScratchFolder.h"
 

@@ -1,9 +1,9 @@
 // Commissioning with a sheet: the check that refuses a sheet, and the
 // pipelined apply and its verification against the terminal simulator over
 // real UDP on loopback (needs the private network namespace of make test).
-#include "commission/CommissionResult.h"
-#include "commission/CommissionRun.h"
-#include "commission/CommissionTexts.h"
+#include "core/commission/CommissionResult.h"
+#include "core/commission/CommissionRun.h"
+#include "core/commission/CommissionTexts.h"
 #include "platform/Clock.h"
 #include "tests/commission/CommissionRig.h"
 

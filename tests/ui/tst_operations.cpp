@@ -4,8 +4,8 @@
 // the filter, copying, the export and the layout kept for the next run.
 // Needs a private network namespace (make test provides it).
 #include "app/ProgramSession.h"
-#include "records/Csv.h"
-#include "records/TerminalColumns.h"
+#include "core/records/Csv.h"
+#include "core/records/TerminalColumns.h"
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
 #include "tests/support/RecordText.h"

@@ -1,7 +1,7 @@
 // The settings dialog where no window flow reaches: the address rules in
 // their order, OK refused or filling fields no flow sends, the drawn MAC
 // addresses, and the address editor as typed into. Flows: tst_operations.
-#include "records/TerminalEdit.h"
+#include "core/records/TerminalEdit.h"
 #include "tests/support/RecordText.h"
 #include "tests/ui/ModalWatcher.h"
 #include "ui/settings/IpSettingCheck.h"

@@ -1,7 +1,7 @@
 #include "ui/batch/BatchConfigDialog.h"
 
-#include "commission/CommissionResult.h"
-#include "commission/CommissionTexts.h"
+#include "core/commission/CommissionResult.h"
+#include "core/commission/CommissionTexts.h"
 #include "ui_BatchConfigDialog.h"
 
 #include <QFile>

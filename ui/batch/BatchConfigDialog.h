@@ -5,9 +5,9 @@
 // non-blocking requests, so the window never waits. User-interface thread.
 #pragma once
 
-#include "commission/CommissionRun.h"
-#include "commission/CommissionSheet.h"
-#include "commission/TerminalSearch.h"
+#include "core/commission/CommissionRun.h"
+#include "core/commission/CommissionSheet.h"
+#include "core/commission/TerminalSearch.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "ui/main/TerminalExport.h"
 
-#include "records/Csv.h"
-#include "records/TerminalColumns.h"
+#include "core/records/Csv.h"
+#include "core/records/TerminalColumns.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

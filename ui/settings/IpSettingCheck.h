@@ -2,7 +2,7 @@
 // before the settings dialog accepts it. User-interface thread.
 #pragma once
 
-#include "records/IpSettingRules.h"
+#include "core/records/IpSettingRules.h"
 
 // True when every rule holds; otherwise shows the first broken rule's
 // message in the plain address-error box and returns false.

@@ -1,7 +1,7 @@
 #include "ui/settings/QuerySettingDialog.h"
 
 #include "net/DeviceKindTable.h"
-#include "records/TerminalEdit.h"
+#include "core/records/TerminalEdit.h"
 #include "ui/settings/IpSettingCheck.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QuerySettingDialog.h"

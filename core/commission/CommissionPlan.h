@@ -5,7 +5,7 @@
 // terminals not found). Plain C++; any thread.
 #pragma once
 
-#include "commission/CommissionSheet.h"
+#include "core/commission/CommissionSheet.h"
 #include "net/TerminalParam.h"
 
 #include <string>

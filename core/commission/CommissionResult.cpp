@@ -1,6 +1,6 @@
-#include "commission/CommissionResult.h"
+#include "core/commission/CommissionResult.h"
 
-#include "records/Csv.h"
+#include "core/records/Csv.h"
 
 const char* outcomeKeyword(Outcome outcome)
 {

@@ -1,4 +1,4 @@
-#include "commission/CommissionRun.h"
+#include "core/commission/CommissionRun.h"
 
 namespace {
 

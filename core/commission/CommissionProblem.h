@@ -2,7 +2,7 @@
 // what; the window and the command line turn it into text. Plain C++ value.
 #pragma once
 
-#include "records/IpSettingRules.h"
+#include "core/records/IpSettingRules.h"
 
 #include <string>
 #include <utility>

@@ -5,8 +5,8 @@
 // calls the engine's operations (user-interface thread).
 #pragma once
 
-#include "commission/CommissionPlan.h"
-#include "commission/TerminalSearch.h"
+#include "core/commission/CommissionPlan.h"
+#include "core/commission/TerminalSearch.h"
 #include "net/NxNetControl.h"
 
 #include <deque>

@@ -1,6 +1,6 @@
-#include "commission/CommissionSheet.h"
+#include "core/commission/CommissionSheet.h"
 
-#include "records/Csv.h"
+#include "core/records/Csv.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "commission/CommissionTexts.h"
+#include "core/commission/CommissionTexts.h"
 
-#include "commission/CommissionResult.h"
+#include "core/commission/CommissionResult.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "commission/TerminalSearch.h"
+#include "core/commission/TerminalSearch.h"
 
 namespace {
 

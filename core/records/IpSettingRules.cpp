@@ -1,4 +1,4 @@
-#include "records/IpSettingRules.h"
+#include "core/records/IpSettingRules.h"
 
 #include "platform/Ipv4Address.h"
 

@@ -1,4 +1,4 @@
-#include "records/Csv.h"
+#include "core/records/Csv.h"
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 

@@ -1,7 +1,7 @@
-#include "commission/CommissionPlan.h"
+#include "core/commission/CommissionPlan.h"
 
-#include "records/TerminalColumns.h"
-#include "records/TerminalEdit.h"
+#include "core/records/TerminalColumns.h"
+#include "core/records/TerminalEdit.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "records/TerminalEdit.h"
+#include "core/records/TerminalEdit.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "records/TerminalColumns.h"
+#include "core/records/TerminalColumns.h"
 
 #include <cstring>
 

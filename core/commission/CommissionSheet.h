@@ -5,7 +5,7 @@
 // plan. Plain C++; any thread.
 #pragma once
 
-#include "commission/CommissionProblem.h"
+#include "core/commission/CommissionProblem.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,8 +3,8 @@
 // the command line. Any thread once the translation is installed.
 #pragma once
 
-#include "commission/CommissionProblem.h"
-#include "commission/CommissionRun.h"
+#include "core/commission/CommissionProblem.h"
+#include "core/commission/CommissionRun.h"
 
 #include <QCoreApplication>
 #include <QString>

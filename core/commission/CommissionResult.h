@@ -3,7 +3,7 @@
 // Plain C++; any thread.
 #pragma once
 
-#include "commission/CommissionRun.h"
+#include "core/commission/CommissionRun.h"
 
 #include <string>
 #include <vector>
