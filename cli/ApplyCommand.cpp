@@ -18,17 +18,6 @@ bool printProblems(const std::vector<CommissionProblem>& problems)
     return !problems.empty();
 }
 
-QString changesText(const PlanEntry& entry)
-{
-    QStringList changes;
-    for (const PlannedChange& change : entry.changes) {
-        changes << QString("%1 %2 → %3")
-                       .arg(QString::fromStdString(change.column), QString::fromStdString(change.current),
-                           QString::fromStdString(change.wanted));
-    }
-    return changes.join(", ");
-}
-
 }  // namespace
 
 int CliCommands::apply(NxNetControl* engine, const QString& sheetFile, bool dryRun, const QString& resultFile)
@@ -61,7 +50,7 @@ int CliCommands::apply(NxNetControl* engine, const QString& sheetFile, bool dryR
 
     if (dryRun) {
         for (const PlanEntry& entry : plan.entries) {
-            const QString what = entry.alreadySet ? tr("已是表格中的设置") : changesText(entry);
+            const QString what = entry.alreadySet ? tr("已是表格中的设置") : CommissionTexts::changes(entry);
             printOut(tr("第%1行 %2：%3").arg(entry.row.line).arg(QString::fromStdString(entry.row.mac), what) + '\n');
         }
         return kExitOk;

@@ -94,3 +94,14 @@ QString CommissionTexts::outcome(const TerminalOutcome& o)
     }
     return QString();
 }
+
+QString CommissionTexts::changes(const PlanEntry& entry)
+{
+    QStringList changes;
+    for (const PlannedChange& change : entry.changes) {
+        changes << QString("%1 %2 → %3")
+                       .arg(QString::fromStdString(change.column), QString::fromStdString(change.current),
+                           QString::fromStdString(change.wanted));
+    }
+    return changes.join(", ");
+}

@@ -3,6 +3,7 @@
 // the command line. Any thread once the translation is installed.
 #pragma once
 
+#include "core/commission/CommissionPlan.h"
 #include "core/commission/CommissionProblem.h"
 #include "core/commission/CommissionRun.h"
 
@@ -16,4 +17,6 @@ public:
     // "line 4, IP: ..." (or the sheet as a whole) with what is wrong.
     static QString problem(const CommissionProblem& problem);
     static QString outcome(const TerminalOutcome& outcome);
+    // A plan entry's changes: "ID 3 → 12, IP 10.0.0.3 → 10.0.0.12".
+    static QString changes(const PlanEntry& entry);
 };

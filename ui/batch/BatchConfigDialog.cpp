@@ -16,17 +16,6 @@ constexpr int kTickMs = 5;
 
 enum Column { kLine, kMac, kChanges, kResult };
 
-QString changesText(const PlanEntry& entry)
-{
-    QStringList changes;
-    for (const PlannedChange& change : entry.changes) {
-        changes << QString("%1 %2 → %3")
-                       .arg(QString::fromStdString(change.column), QString::fromStdString(change.current),
-                           QString::fromStdString(change.wanted));
-    }
-    return changes.join(", ");
-}
-
 }  // namespace
 
 BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, QWidget* parent)
@@ -168,7 +157,8 @@ void BatchConfigDialog::showPlan()
     for (size_t i = 0; i < plan.entries.size(); ++i) {
         const PlanEntry& entry = plan.entries[i];
         toSend += entry.alreadySet ? 0 : 1;
-        setRow(static_cast<int>(i), entry.row.line, QString::fromStdString(entry.row.mac), changesText(entry),
+        setRow(static_cast<int>(i), entry.row.line, QString::fromStdString(entry.row.mac),
+            CommissionTexts::changes(entry),
             entry.alreadySet ? CommissionTexts::outcome({Outcome::AlreadySet, {}}) : QString());
     }
     ui->summaryLabel->setText(tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend));
