@@ -99,6 +99,9 @@ QString CommissionTexts::changes(const PlanEntry& entry)
 {
     QStringList changes;
     for (const PlannedChange& change : entry.changes) {
+        // A value the terminal already has is no change to show.
+        if (change.current == change.wanted)
+            continue;
         changes << QString("%1 %2 → %3")
                        .arg(QString::fromStdString(change.column), QString::fromStdString(change.current),
                            QString::fromStdString(change.wanted));

@@ -17,6 +17,7 @@ public:
     // "line 4, IP: ..." (or the sheet as a whole) with what is wrong.
     static QString problem(const CommissionProblem& problem);
     static QString outcome(const TerminalOutcome& outcome);
-    // A plan entry's changes: "ID 3 → 12, IP 10.0.0.3 → 10.0.0.12".
+    // A plan entry's changes, values it keeps left out:
+    // "ID 3 → 12, IP 10.0.0.3 → 10.0.0.12".
     static QString changes(const PlanEntry& entry);
 };

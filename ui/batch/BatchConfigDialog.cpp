@@ -144,6 +144,7 @@ void BatchConfigDialog::showProblems(const std::vector<CommissionProblem>& probl
     ui->planTable->setRowCount(static_cast<int>(problems.size()));
     for (size_t i = 0; i < problems.size(); ++i)
         setRow(static_cast<int>(i), problems[i].line, QString(), QString(), CommissionTexts::problem(problems[i]));
+    fitColumns();
 }
 
 void BatchConfigDialog::showPlan()
@@ -163,6 +164,14 @@ void BatchConfigDialog::showPlan()
     }
     ui->summaryLabel->setText(tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend));
     ui->applyBtn->setEnabled(toSend > 0);
+    fitColumns();
+}
+
+void BatchConfigDialog::fitColumns()
+{
+    // Every MAC and every change readable whole; the result takes the rest.
+    for (int column = kLine; column < kResult; ++column)
+        ui->planTable->resizeColumnToContents(column);
 }
 
 void BatchConfigDialog::showProgress()
@@ -189,8 +198,11 @@ void BatchConfigDialog::showOutcomes()
 void BatchConfigDialog::setRow(int row, int line, const QString& mac, const QString& changes, const QString& result)
 {
     const QString cells[] = {line > 0 ? QString::number(line) : QString(), mac, changes, result};
-    for (int column = kLine; column <= kResult; ++column)
-        ui->planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+    for (int column = kLine; column <= kResult; ++column) {
+        auto* cell = new QTableWidgetItem(cells[column]);
+        cell->setToolTip(cells[column]);
+        ui->planTable->setItem(row, column, cell);
+    }
 }
 
 void BatchConfigDialog::reject()

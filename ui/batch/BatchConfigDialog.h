@@ -46,6 +46,7 @@ private:
     void showPlan();
     void showProgress();
     void showOutcomes();
+    void fitColumns();
     void setRow(int row, int line, const QString& mac, const QString& changes, const QString& result);
     void reject() override;
 
