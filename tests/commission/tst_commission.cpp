@@ -205,6 +205,28 @@ private slots:
             QCOMPARE(toFirst, sets);
     }
 
+    // Cancel stops sending: the SETs in flight are still awaited and
+    // reported, the rest never go out.
+    void cancelStopsSending()
+    {
+        CommissionRig rig;
+        QVERIFY(rig.start(commissionFleet(4)));
+        QByteArray sheet = "MAC,ID\n";
+        for (int n = 1; n <= 4; ++n)
+            sheet += "00-12-37-00-00-0" + QByteArray::number(n) + "," + QByteArray::number(n + 10) + "\n";
+        const CommissionPlan plan = planCommission(sheetOf(sheet), search(rig.engine()));
+        rig.sim->clearRequests();
+        CommissionRun run(rig.engine(), plan, RunOptions{2, 0});
+        run.step();
+        run.cancel();
+        while (run.phase() != CommissionRun::Phase::Done) {
+            run.step();
+            SleepMs(2);
+        }
+        QCOMPARE(keywords(run.outcomes()), QStringList({"not-verified", "not-verified", "not-sent", "not-sent"}));
+        QCOMPARE(rig.sets().size(), 2);
+    }
+
     // Answered, but the search shows the old ID: the result names the field.
     void answeredNotVerified()
     {
