@@ -5,6 +5,7 @@
 // root: namespaces, and a receive buffer forced past the system's cap. The
 // reply callback runs on the worker thread, everything else on the test thread.
 #include "LoopbackSocket.h"
+#include "PrivateNetwork.h"
 #include "net/QueryThread.h"
 #include "platform/Ipv4Address.h"
 #include "platform/SocketLayer.h"
@@ -55,42 +56,6 @@ QList<int> replyCSeqs()
     std::lock_guard<std::mutex> guard(repliesMutex);
     return received;
 }
-
-// Makes network namespaces with `ip` (`names`, then `steps`) and hands them
-// out as handles only: their names are dropped at once, so that they live as
-// long as the handles and what runs in them. Handles are -1 when a step failed.
-std::vector<int> makeNamespaces(const QStringList& names, const QList<QStringList>& steps)
-{
-    bool made = true;
-    for (const QString& name : names)
-        made = made && QProcess::execute("ip", {"netns", "add", name}) == 0;
-    for (const QStringList& step : steps)
-        made = made && QProcess::execute("ip", step) == 0;
-    std::vector<int> handles;
-    for (const QString& name : names) {
-        handles.push_back(made ? open(qPrintable("/run/netns/" + name), O_RDONLY | O_CLOEXEC) : -1);
-        QProcess::execute("ip", {"netns", "del", name});
-    }
-    return handles;
-}
-
-// While it lives, the test thread (and each socket and thread it makes) is in
-// the network namespace of `handle`, which it closes.
-struct InNamespace {
-    const int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    const bool entered;
-
-    explicit InNamespace(int handle)
-        : entered(home >= 0 && setns(handle, CLONE_NEWNET) == 0)
-    {
-        close(handle);
-    }
-    ~InNamespace()
-    {
-        setns(home, CLONE_NEWNET);
-        close(home);
-    }
-};
 
 SimConfig fleetOf(int size)
 {
@@ -360,39 +325,9 @@ private slots:
     // its own, as terminals leave the factory.
     void realDefaultsThroughEveryAdapter()
     {
-        const QString engineNet = "qtool-e2e-" + QString::number(getpid());
-        const QStringList linkNets = {engineNet + "-a", engineNet + "-b"};
-        QList<QStringList> steps;
-        std::vector<SimConfig> fleets(2);
-        for (int link = 0; link < 2; ++link) {
-            const QString subnet = "10.7" + QString::number(7 + link) + ".0.";
-            const QString ours = "veth" + QString::number(2 * link), theirs = "veth" + QString::number(2 * link + 1);
-            steps << QStringList{"-n", engineNet, "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns",
-                linkNets[link]}
-                  << QStringList{"-n", engineNet, "addr", "add", subnet + "1/24", "dev", ours}
-                  << QStringList{"-n", engineNet, "link", "set", ours, "up"}
-                  << QStringList{"-n", linkNets[link], "link", "set", theirs, "up"};
-            QStringList addresses;
-            for (int i = 10; i < 15; ++i)
-                addresses << subnet + QString::number(i) + "/24";
-            if (link == 0)
-                addresses << "192.168.77.5/24";
-            for (const QString& address : addresses) {
-                steps << QStringList{"-n", linkNets[link], "addr", "add", address, "dev", theirs};
-                fleets[link].addresses.push_back(address.section('/', 0, 0).toStdString());
-            }
-            fleets[link].fleetSize = static_cast<int>(addresses.size());
-            fleets[link].port = 59137;
-            fleets[link].addressing = SimAddressing::Namespace;
-        }
-        const std::vector<int> handles = makeNamespaces({engineNet, linkNets[0], linkNets[1]}, steps);
-        std::vector<std::unique_ptr<TerminalSimulator>> sims;
-        for (int link = 0; link < 2; ++link) {
-            InNamespace terminals(handles[link + 1]);
-            sims.push_back(std::make_unique<TerminalSimulator>(fleets[link]));
-            QVERIFY(terminals.entered && sims.back()->start());
-        }
-        InNamespace engineSide(handles[0]);
+        TwoLinkNetwork network(5);
+        QVERIFY(network.started());
+        InNamespace engineSide(network.toolSide);
         QVERIFY(engineSide.entered);
         QueryThread thread;
         thread.engine()->replyCallback = collect;
@@ -423,7 +358,7 @@ private slots:
         record.NewID = 4321;
         record.IsBroadcast = 1;
         QCOMPARE(thread.engine()->SetTerminal(&record), int(kReplyOk));
-        QCOMPARE(sims[1]->terminal(2).ID, 4321);
+        QCOMPARE(network.sims[1]->terminal(2).ID, 4321);
     }
 };
 

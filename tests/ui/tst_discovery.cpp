@@ -5,6 +5,7 @@
 #include "app/EndpointOverrides.h"
 #include "app/ProgramSession.h"
 #include "tests/support/LoopbackSocket.h"
+#include "tests/support/PrivateNetwork.h"
 #include "net/NxNetControl.h"
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
@@ -168,6 +169,28 @@ private slots:
         QCOMPARE(cseqs, (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(rig.window.get(), "searchStatusLabel")->text(),
             QString("已向 127.255.255.255 搜索：12 个设备应答"), kWaitMs);
+    }
+
+    // Through every adapter of a machine without a default route: the status
+    // bar counts the terminals that answered on each adapter, and a row's
+    // tooltip names the adapter its terminal answered on.
+    void statusBarCountsEachAdapter()
+    {
+        TwoLinkNetwork network(2);
+        QVERIFY(network.started());
+        InNamespace toolSide(network.toolSide);
+        QVERIFY(toolSide.entered);
+        ModalWatcher modals;  // a report or box a fault might bring up
+        QueryThread thread;
+        thread.start();
+        QueryTool window(thread.engine());
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&window, "searchStatusLabel")->text(),
+            QString("已搜索网卡 veth0 (10.77.0.1)：3 个设备；veth2 (10.78.0.1)：2 个设备"), kWaitMs);
+        auto* table = child<QTableWidget>(&window, "terminalsWidget");
+        const QPoint cell = table->visualItemRect(table->findItems("10.78.0.11", Qt::MatchExactly).value(0)).center();
+        QHelpEvent hover(QEvent::ToolTip, cell, table->viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(table->viewport(), &hover);
+        QCOMPARE(QToolTip::text(), QString("应答网卡：veth2 (10.78.0.1)"));
     }
 
     // What the status bar says; adapters are listed in the system's order.

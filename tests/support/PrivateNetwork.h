@@ -1,0 +1,111 @@
+// Private networks for the tests that need real adapters: network
+// namespaces made with `ip` (as root), entered by the test thread, and one
+// ready-made layout of two adapters with simulated terminals behind each.
+// Test thread only.
+#pragma once
+
+#include "tools/terminal-sim/TerminalSimulator.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <sched.h>
+#include <unistd.h>
+#include <vector>
+
+// Makes network namespaces with `ip` (`names`, then `steps`) and hands them
+// out as handles only: their names are dropped at once, so that they live as
+// long as the handles and what runs in them. Handles are -1 when a step failed.
+inline std::vector<int> makeNamespaces(const QStringList& names, const QList<QStringList>& steps)
+{
+    bool made = true;
+    for (const QString& name : names)
+        made = made && QProcess::execute("ip", {"netns", "add", name}) == 0;
+    for (const QStringList& step : steps)
+        made = made && QProcess::execute("ip", step) == 0;
+    std::vector<int> handles;
+    for (const QString& name : names) {
+        handles.push_back(made ? open(qPrintable("/run/netns/" + name), O_RDONLY | O_CLOEXEC) : -1);
+        QProcess::execute("ip", {"netns", "del", name});
+    }
+    return handles;
+}
+
+// While it lives, the test thread (and each socket and thread it makes) is in
+// the network namespace of `handle`, which it closes.
+struct InNamespace {
+    const int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const bool entered;
+
+    explicit InNamespace(int handle)
+        : entered(home >= 0 && setns(handle, CLONE_NEWNET) == 0)
+    {
+        close(handle);
+    }
+    ~InNamespace()
+    {
+        setns(home, CLONE_NEWNET);
+        close(home);
+    }
+};
+
+// The tool's namespace with two adapters, veth0 10.77.0.1/24 and veth2
+// 10.78.0.1/24, with no route between them and no default route; behind
+// each a namespace of its own with `perLink` terminals (10.77.0.10 and
+// 10.78.0.10 upwards), and on the first link one more at 192.168.77.5, in a
+// subnet of its own. The terminals are simulated on port 59137; the second
+// link's have IDs from 101 and MACs 00-12-37-01-00-01 upwards.
+struct TwoLinkNetwork {
+    int toolSide = -1;  // the tool's namespace, for InNamespace
+    std::vector<std::unique_ptr<TerminalSimulator>> sims;
+
+    explicit TwoLinkNetwork(int perLink)
+    {
+        const QString tool = "qtool-links-" + QString::number(getpid());
+        const QStringList linkNets = {tool + "-a", tool + "-b"};
+        QList<QStringList> steps;
+        std::vector<SimConfig> fleets(2);
+        for (int link = 0; link < 2; ++link) {
+            const QString subnet = "10.7" + QString::number(7 + link) + ".0.";
+            const QString ours = "veth" + QString::number(2 * link), theirs = "veth" + QString::number(2 * link + 1);
+            steps << QStringList{"-n", tool, "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns",
+                linkNets[link]}
+                  << QStringList{"-n", tool, "addr", "add", subnet + "1/24", "dev", ours}
+                  << QStringList{"-n", tool, "link", "set", ours, "up"}
+                  << QStringList{"-n", linkNets[link], "link", "set", theirs, "up"};
+            QStringList addresses;
+            for (int i = 10; i < 10 + perLink; ++i)
+                addresses << subnet + QString::number(i) + "/24";
+            if (link == 0)
+                addresses << "192.168.77.5/24";
+            for (const QString& address : addresses) {
+                steps << QStringList{"-n", linkNets[link], "addr", "add", address, "dev", theirs};
+                fleets[link].addresses.push_back(address.section('/', 0, 0).toStdString());
+            }
+            fleets[link].fleetSize = static_cast<int>(addresses.size());
+            fleets[link].port = 59137;
+            fleets[link].addressing = SimAddressing::Namespace;
+        }
+        const std::vector<int> handles = makeNamespaces({tool, linkNets[0], linkNets[1]}, steps);
+        toolSide = handles[0];
+        for (int link = 0; link < 2; ++link) {
+            InNamespace terminals(handles[link + 1]);
+            auto sim = std::make_unique<TerminalSimulator>(fleets[link]);
+            if (!terminals.entered || !sim->start())
+                continue;
+            // Both fleets are generated alike; the second takes IDs and MACs
+            // of its own, so that no two terminals conflict.
+            for (int i = 0; link == 1 && i < sim->terminalCount(); ++i) {
+                TerminalParam terminal = sim->terminal(i);
+                terminal.ID += 100;
+                std::snprintf(terminal.MAC, sizeof terminal.MAC, "00-12-37-01-00-%02X", i + 1);
+                sim->setTerminal(i, terminal);
+            }
+            sims.push_back(std::move(sim));
+        }
+    }
+    bool started() const { return toolSide >= 0 && sims.size() == 2; }
+};
