@@ -225,7 +225,8 @@ bool NxNetControl::SendRequest(const char* text, uint32_t address)
     broadcastInterfaces = ListBroadcastInterfaces();
     bool sent = false;
     for (const NetworkInterface& adapter : broadcastInterfaces)
-        sent = SendText(text, settings.broadcastAddress, adapter.index) || sent;
+        if (adapter.linkUp)
+            sent = SendText(text, settings.broadcastAddress, adapter.index) || sent;
     return sent;
 }
 

@@ -77,9 +77,9 @@ public:
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.
     bool ThroughEveryAdapter() const;
-    // The adapters the last request to the broadcast address went out
-    // through, as listed when it was sent; empty when none was up or
-    // broadcasts have a destination of their own.
+    // The adapters listed when the last request to the broadcast address was
+    // sent: it went out through those whose link is up. Empty when none was
+    // switched on or broadcasts have a destination of their own.
     const std::vector<NetworkInterface>& BroadcastInterfaces() const;
 
     // Receives every reply that parsed as 200, on the worker thread; it must

@@ -26,7 +26,8 @@ std::vector<NetworkInterface> ListBroadcastInterfaces()
         if (listed)
             continue;
         const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
-        found.push_back({index, entry->ifa_name, ntohl(address->sin_addr.s_addr)});
+        // IFF_RUNNING is the carrier: an adapter that is up without it has no link.
+        found.push_back({index, entry->ifa_name, ntohl(address->sin_addr.s_addr), (flags & IFF_RUNNING) != 0});
     }
     freeifaddrs(list);
     return found;
