@@ -3,11 +3,11 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/RowToolTips.h"
-#include "ui/main/TerminalExport.h"
 #include "ui/main/TerminalFilter.h"
-#include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/main/TerminalTableActions.h"
+#include "ui/rows/TerminalExport.h"
+#include "ui/rows/TerminalListItem.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QueryTool.h"
 

@@ -1,7 +1,7 @@
 #include "ui/main/QueryTool.h"
 
 #include "net/NxNetControl.h"
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 #include "ui/settings/QuerySettingDialog.h"
 #include "ui_QueryTool.h"
 
