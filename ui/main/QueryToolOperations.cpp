@@ -57,6 +57,15 @@ void QueryTool::item_clicked(QTableWidgetItem*)
         showTerminal(&selected);
 }
 
+void QueryTool::deselectTerminal()
+{
+    ui->set_btn->setEnabled(false);
+    ui->enter_updata_btn->setEnabled(false);
+    ui->reset_terminal_btn->setEnabled(false);
+    ui->enterUpdateBtn->setEnabled(false);
+    ui->termResetBtn->setEnabled(false);
+}
+
 void QueryTool::item_doubled_clicked(QTableWidgetItem*)
 {
     set_terminal();
@@ -137,7 +146,10 @@ void QueryTool::SetTerminalPlayVolume()
 
 void QueryTool::enter_root()
 {
-    rebootSelected(kRebootCode);
+    // The menu and the keys press the buttons, so the sender tells them apart.
+    const QObject* button = sender();
+    const bool upgrade = button == ui->enter_updata_btn || button == ui->enterUpdateBtn;
+    rebootSelected(upgrade ? kUpgradeCode : kRebootCode);
 }
 
 void QueryTool::rebootSelected(uint8_t code)
