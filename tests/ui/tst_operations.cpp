@@ -302,7 +302,7 @@ private slots:
         const uint16_t port = rig->thread->engine()->LocalPort();
         chooseFromMenu(table(), 1, menuEntry, [=] {
             sim->setTerminal(0, record("ID=103; MAC=00-12-37-aa-00-03; IP=127.1.0.3; Name=门厅", sim->terminal(0)));
-            sim->sendFrom(0, sim->replyText(0, 1), 0x7F000001u, port);
+            sim->sendFrom(0, sim->replyText(0, 60000), 0x7F000001u, port);
             QTest::qWaitFor([this] { return table()->rowCount() == 3; }, kWaitMs);
         });
         QCOMPARE(table()->item(1, 4)->text(), QString("127.1.0.3"));  // the row moved
@@ -318,7 +318,8 @@ private slots:
         QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, row);
         const auto enabled = [window] {
             QVector<bool> states;
-            for (const char* name : {"set_btn", "reset_terminal_btn", "enter_updata_btn", "enterUpdateBtn", "termResetBtn"})
+            for (const char* name :
+                {"set_btn", "reset_terminal_btn", "enter_updata_btn", "enterUpdateBtn", "termResetBtn"})
                 states << child(window, name)->isEnabled();
             return states;
         };
@@ -333,6 +334,7 @@ private slots:
     // tells all of it as its tooltip; the window keeps its size.
     void statusTextNeverWidensTheWindow()
     {
+        rig.reset();  // one window at a time; this one sends nothing
         QueryTool window(nullptr);
         window.show();
         const QSize size = window.size();

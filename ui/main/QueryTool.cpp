@@ -123,8 +123,8 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     connect(ui->ResetSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_reset_slot);
     new TerminalFilter(ui->terminalsWidget, ui->filterEdit);
     new TerminalTableActions(ui->terminalsWidget,
-        {[this] { item_clicked(nullptr); }, [this] { deselectTerminal(); }, ui->set_btn,
-            ui->reset_terminal_btn, ui->enter_updata_btn, ui->query_btn});
+        {[this] { item_clicked(nullptr); }, [this] { deselectTerminal(); }, ui->set_btn, ui->reset_terminal_btn,
+            ui->enter_updata_btn, ui->query_btn});
     connect(ui->exportBtn, &QPushButton::clicked, this, [this] { TerminalExport::ask(this, terminalList); });
 
     {
