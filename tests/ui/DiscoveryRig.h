@@ -14,6 +14,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <functional>
+
 // What a test object that opens sockets holds for its whole run: the socket
 // layer, started, in a scratch working folder.
 struct LoopbackEnvironment : ScratchFolder {
@@ -49,10 +51,13 @@ inline QString foundText(int count)
 }
 
 // Opens the context menu of `row` in `table` and chooses the entry `text`
-// with the keyboard, as a user would.
-inline void chooseFromMenu(QTableWidget* table, int row, const QString& text)
+// with the keyboard, as a user would; `meanwhile` runs while the menu is up.
+inline void chooseFromMenu(
+    QTableWidget* table, int row, const QString& text, const std::function<void()>& meanwhile = nullptr)
 {
-    QTimer::singleShot(0, [text] {
+    QTimer::singleShot(0, [text, meanwhile] {
+        if (meanwhile)
+            meanwhile();
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         for (QAction* action : menu->actions())
             menu->setActiveAction(action->text() == text ? action : menu->activeAction());

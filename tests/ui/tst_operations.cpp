@@ -1,7 +1,8 @@
 // The main window's operations end to end: the real engine on its worker
 // thread against the terminal simulator over UDP on loopback, every request
 // compared byte for byte, every modal answered by the modal watcher; then
-// the filter, copying, the export and the layout kept for the next run.
+// the filter, copying, the export, the status text and the layout kept for
+// the next run.
 // Needs a private network namespace (make test provides it).
 #include "app/ProgramSession.h"
 #include "core/records/Csv.h"
@@ -9,6 +10,7 @@
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
 #include "tests/support/RecordText.h"
+#include "ui/main/WindowLayoutMemory.h"
 #include "ui/settings/QuerySettingDialog.h"
 #include "ui/widgets/NxIPLineEdit.h"
 
@@ -281,20 +283,119 @@ private slots:
         }
     }
 
+    void copyWhileRowsMove_data()
+    {
+        QTest::addColumn<QString>("menuEntry");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("IP") << QString::fromUtf8("复制 IP地址") << "127.1.0.2";
+        QTest::newRow("MAC") << QString::fromUtf8("复制 MAC地址") << "00-12-37-aa-00-02";
+        QTest::newRow("whole row") << QString::fromUtf8("复制整行") << kHeader + kRows[1];
+    }
+
+    // A late reply, while the menu is open, brings a row that sorts above
+    // the right-clicked one.
+    void copyWhileRowsMove()
+    {
+        QFETCH(QString, menuEntry);
+        QFETCH(QString, copied);
+        TerminalSimulator* sim = rig->sim.get();
+        const uint16_t port = rig->thread->engine()->LocalPort();
+        chooseFromMenu(table(), 1, menuEntry, [=] {
+            sim->setTerminal(0, record("ID=103; MAC=00-12-37-aa-00-03; IP=127.1.0.3; Name=门厅", sim->terminal(0)));
+            sim->sendFrom(0, sim->replyText(0, 60000), 0x7F000001u, port);
+            QTest::qWaitFor([this] { return table()->rowCount() == 3; }, kWaitMs);
+        });
+        QCOMPARE(table()->item(1, 4)->text(), QString("127.1.0.3"));  // the row moved
+        QCOMPARE(QApplication::clipboard()->text(), copied);
+    }
+
+    // The buttons act on the current row; once the filter hides it they are
+    // disabled, and showing it again does not choose it again.
+    void filterHidingTheChosenRow()
+    {
+        QWidget* window = rig->window.get();
+        const QPoint row = table()->visualItemRect(table()->findItems("127.1.0.2", Qt::MatchExactly).value(0)).center();
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, row);
+        const auto enabled = [window] {
+            QVector<bool> states;
+            for (const char* name :
+                {"set_btn", "reset_terminal_btn", "enter_updata_btn", "enterUpdateBtn", "termResetBtn"})
+                states << child(window, name)->isEnabled();
+            return states;
+        };
+        QCOMPARE(enabled(), QVector<bool>(5, true));
+        for (const char* filter : {"门口", ""}) {
+            child<QLineEdit>(window, "filterEdit")->setText(QString::fromUtf8(filter));
+            QCOMPARE(enabled(), QVector<bool>(5, false));
+        }
+    }
+
+    // Nine adapters' worth of status: the label cuts it to its width and
+    // tells all of it as its tooltip; the window keeps its size.
+    void statusTextNeverWidensTheWindow()
+    {
+        rig.reset();  // one window at a time; this one sends nothing
+        QueryTool window(nullptr);
+        window.show();
+        const QSize size = window.size();
+        QStringList adapters;
+        for (int n = 1; n <= 9; ++n)
+            adapters << QString::fromUtf8("veth%1 (10.77.%1.1)：%1 个设备").arg(n);
+        const QString text = QString::fromUtf8("已搜索网卡 ") + adapters.join(QString::fromUtf8("；"));
+        auto* label = child<QLabel>(&window, "searchStatusLabel");
+        label->setText(text);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(label, &hover);
+        QCOMPARE(QToolTip::text(), text);
+        QTest::qWait(100);
+        QCOMPARE(window.size(), size);
+    }
+
+    void layoutKeptForTheNextRun_data()
+    {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<bool>("exact");  // else on the screen and no larger
+        QTest::newRow("placed") << QRect(30, 40, 300, 200) << true;
+        QTest::newRow("off every screen: back on it") << QRect(-5000, 9000, 300, 200) << false;
+        QTest::newRow("larger than the screen: fitted") << QRect(0, 0, 1200, 900) << false;
+    }
+
+    // A bare table as the window: the main window is larger than the 800 x
+    // 600 offscreen screen. User settings live in the scratch folder.
     void layoutKeptForTheNextRun()
     {
-        for (const QPoint position : {QPoint(30, 40), QPoint(-5000, 9000)}) {  // the second off every screen
-            auto session = std::make_unique<ProgramSession>(loopbackSettings(9));
-            session->window()->setGeometry(QRect(position, QSize(900, 560)));
-            session->window()->terminalTable()->horizontalHeader()->resizeSection(1, 77);
-            session->window()->terminalTable()->horizontalHeader()->setSortIndicator(4, Qt::AscendingOrder);
-            session.reset();  // saves
-            session = std::make_unique<ProgramSession>(loopbackSettings(9));
-            const QHeaderView* header = session->window()->terminalTable()->horizontalHeader();
-            QCOMPARE(session->window()->geometry(), QRect(position.x() < 0 ? QPoint() : position, QSize(900, 560)));
-            QCOMPARE(QList<int>({header->sectionSize(1), header->sortIndicatorSection(), header->sortIndicatorOrder()}),
-                QList<int>({77, 4, Qt::AscendingOrder}));
-        }
+        QFETCH(QRect, saved);
+        QFETCH(bool, exact);
+        auto window = std::make_unique<QTableWidget>(0, 6);
+        window->show();
+        window->setGeometry(saved);
+        WindowLayoutMemory::save(window.get(), window.get());
+        window = std::make_unique<QTableWidget>(0, 6);
+        WindowLayoutMemory::restore(window.get(), window.get());
+        window->show();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.intersects(window->geometry()));
+        QVERIFY(window->width() <= screen.width() && window->height() <= screen.height());
+        if (exact)
+            QCOMPARE(window->geometry(), saved);
+    }
+
+    // The program keeps a maximized window maximized, and the table's
+    // column widths and sort.
+    void maximizedLayoutKept()
+    {
+        auto session = std::make_unique<ProgramSession>(loopbackSettings(9));
+        session->show();
+        session->window()->showMaximized();
+        session->window()->terminalTable()->horizontalHeader()->resizeSection(1, 77);
+        session->window()->terminalTable()->horizontalHeader()->setSortIndicator(4, Qt::AscendingOrder);
+        session.reset();  // saves
+        session = std::make_unique<ProgramSession>(loopbackSettings(9));
+        session->show();
+        const QHeaderView* header = session->window()->terminalTable()->horizontalHeader();
+        QVERIFY(session->window()->isMaximized());
+        QCOMPARE(QList<int>({header->sectionSize(1), header->sortIndicatorSection(), header->sortIndicatorOrder()}),
+            QList<int>({77, 4, Qt::AscendingOrder}));
     }
 };
 

@@ -3,13 +3,13 @@
 // straightforward algorithms they replace, on random reply streams. Only such
 // a comparison pins the order of rows whose sort texts tie (column 0, the
 // default sort).
+#include "tests/support/RecordText.h"
 #include "tests/ui/ModalWatcher.h"
 #include "tests/ui/ScratchFolder.h"
-#include "tests/support/RecordText.h"
 #include "ui/conflict/ConflictRules.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/QueryTool.h"
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 
 #include <QLabel>
 #include <QTableWidget>

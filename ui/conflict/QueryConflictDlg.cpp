@@ -1,7 +1,7 @@
 #include "QueryConflictDlg.h"
 
-#include "ui/main/TerminalExport.h"
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalExport.h"
+#include "ui/rows/TerminalListItem.h"
 #include "ui_QueryConflictDlg.h"
 
 #include <QHeaderView>

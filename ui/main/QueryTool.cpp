@@ -3,11 +3,12 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/RowToolTips.h"
-#include "ui/main/TerminalExport.h"
 #include "ui/main/TerminalFilter.h"
-#include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/main/TerminalTableActions.h"
+#include "ui/rows/TerminalExport.h"
+#include "ui/rows/TerminalListItem.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/SliderSpinBoxPair.h"
 #include "ui_QueryTool.h"
 
@@ -43,7 +44,7 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     , backlogTimer(new QTimer(this))
     , searchSendTimer(new QTimer(this))
     , searchEndTimer(new QTimer(this))
-    , searchStatusLabel(new QLabel(this))
+    , searchStatusLabel(new ElidedLabel(this))
 {
     ui->setupUi(this);
     rows = std::make_unique<TerminalRows>(ui->terminalsWidget);
@@ -104,9 +105,9 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     // Emitted on the worker thread under gPendingLock: always queued, so the
     // slot never runs inside the lock on the emitting thread.
     connect(this, &QueryTool::have_teraminal, this, &QueryTool::get_terminal_slot, Qt::QueuedConnection);
-    connect(ui->enter_updata_btn, &QPushButton::clicked, this, [this] { rebootSelected(kUpgradeCode); });
+    connect(ui->enter_updata_btn, &QPushButton::clicked, this, &QueryTool::enter_root);
     connect(ui->reset_terminal_btn, &QPushButton::clicked, this, &QueryTool::enter_root);
-    connect(ui->enterUpdateBtn, &QPushButton::clicked, this, [this] { rebootSelected(kUpgradeCode); });
+    connect(ui->enterUpdateBtn, &QPushButton::clicked, this, &QueryTool::enter_root);
     connect(ui->termResetBtn, &QPushButton::clicked, this, &QueryTool::enter_root);
     connect(ui->AttributeBtn, &QPushButton::clicked, this, &QueryTool::getAndSetTerminal);
     connect(ui->kPlayVolumeSettingBtn, &QPushButton::clicked, this, &QueryTool::SetTerminalPlayVolume);
@@ -122,8 +123,8 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     connect(ui->ResetSureBtn, &QPushButton::clicked, this, &QueryTool::set_all_reset_slot);
     new TerminalFilter(ui->terminalsWidget, ui->filterEdit);
     new TerminalTableActions(ui->terminalsWidget,
-        {[this] { item_clicked(nullptr); }, [this] { item_doubled_clicked(nullptr); }, ui->set_btn,
-            ui->reset_terminal_btn, ui->enter_updata_btn, ui->query_btn});
+        {[this] { item_clicked(nullptr); }, [this] { deselectTerminal(); }, ui->set_btn, ui->reset_terminal_btn,
+            ui->enter_updata_btn, ui->query_btn});
     connect(ui->exportBtn, &QPushButton::clicked, this, [this] { TerminalExport::ask(this, terminalList); });
 
     {

@@ -86,6 +86,9 @@ private:
 
     // Reboots the selected terminal with `code`; reports the outcome.
     void rebootSelected(uint8_t code);
+    // No row is current: the buttons that act on one are disabled until a
+    // row is chosen again.
+    void deselectTerminal();
     // Sends a command to all terminals through `send` (with an engine) and
     // clears its guard box, or reports that it could not go out.
     void commandAllTerminals(QCheckBox* guard, const std::function<bool()>& send);

@@ -3,8 +3,8 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/TerminalKeys.h"
-#include "ui/main/TerminalListItem.h"
 #include "ui/main/TerminalRows.h"
+#include "ui/rows/TerminalListItem.h"
 #include "ui_QueryTool.h"
 
 #include <QElapsedTimer>

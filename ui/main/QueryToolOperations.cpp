@@ -1,7 +1,7 @@
 #include "ui/main/QueryTool.h"
 
 #include "net/NxNetControl.h"
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 #include "ui/settings/QuerySettingDialog.h"
 #include "ui_QueryTool.h"
 
@@ -55,6 +55,15 @@ void QueryTool::item_clicked(QTableWidgetItem*)
     TerminalParam selected;
     if (selectedTerminal(&selected))
         showTerminal(&selected);
+}
+
+void QueryTool::deselectTerminal()
+{
+    ui->set_btn->setEnabled(false);
+    ui->enter_updata_btn->setEnabled(false);
+    ui->reset_terminal_btn->setEnabled(false);
+    ui->enterUpdateBtn->setEnabled(false);
+    ui->termResetBtn->setEnabled(false);
 }
 
 void QueryTool::item_doubled_clicked(QTableWidgetItem*)
@@ -137,7 +146,10 @@ void QueryTool::SetTerminalPlayVolume()
 
 void QueryTool::enter_root()
 {
-    rebootSelected(kRebootCode);
+    // The menu and the keys press the buttons, so the sender tells them apart.
+    const QObject* button = sender();
+    const bool upgrade = button == ui->enter_updata_btn || button == ui->enterUpdateBtn;
+    rebootSelected(upgrade ? kUpgradeCode : kRebootCode);
 }
 
 void QueryTool::rebootSelected(uint8_t code)

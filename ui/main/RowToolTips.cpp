@@ -1,6 +1,6 @@
 #include "ui/main/RowToolTips.h"
 
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 
 #include <QHelpEvent>
 #include <QTableWidget>

@@ -1,7 +1,7 @@
 #include "ui/main/TerminalRows.h"
 
 #include "ui/main/TerminalKeys.h"
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

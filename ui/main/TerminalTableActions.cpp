@@ -28,14 +28,18 @@ TerminalTableActions::TerminalTableActions(QTableWidget* table, const TerminalTa
     , table(table)
     , hooks(hooks)
 {
+    // The current row goes when the filter hides it or the table empties;
+    // the buttons then act on nothing and must say so.
     connect(table, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (row >= 0)
             this->hooks.selectCurrent();
+        else
+            this->hooks.deselect();
     });
     table->installEventFilter(this);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this, &TerminalTableActions::showMenu);
-    // A disabled button ignores click(): F5 searches only when the button could.
+    // A disabled button ignores click(): each key works only when its button could.
     auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), table->window());
     connect(refresh, &QShortcut::activated, hooks.search, &QAbstractButton::click);
 }
@@ -50,8 +54,8 @@ bool TerminalTableActions::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enter && (key->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier && table->currentRow() >= 0) {
-        hooks.openSettings();
+    if (enter && (key->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier) {
+        hooks.settings->click();
         return true;
     }
     return false;
@@ -74,10 +78,15 @@ void TerminalTableActions::showMenu(const QPoint& position)
         action->setEnabled(button->isEnabled());
     }
     menu.addSeparator();
+    // Replies keep arriving while the menu is open and may move the row:
+    // copy what was under the pointer when it opened.
     QClipboard* clipboard = QApplication::clipboard();
-    menu.addAction(tr("复制 IP地址"), [=] { clipboard->setText(cellText(table, row, kIpColumn)); });
-    menu.addAction(tr("复制 MAC地址"), [=] { clipboard->setText(cellText(table, row, kMacColumn)); });
-    menu.addAction(tr("复制整行"), [=] { clipboard->setText(rowsText(table, {row})); });
+    const QString ip = cellText(table, row, kIpColumn);
+    const QString mac = cellText(table, row, kMacColumn);
+    const QString whole = rowsText(table, {row});
+    menu.addAction(tr("复制 IP地址"), [=] { clipboard->setText(ip); });
+    menu.addAction(tr("复制 MAC地址"), [=] { clipboard->setText(mac); });
+    menu.addAction(tr("复制整行"), [=] { clipboard->setText(whole); });
     menu.exec(table->viewport()->mapToGlobal(position));
 }
 

@@ -1,7 +1,8 @@
 // TerminalTableActions: the terminal table's keyboard and context menu. The
-// current row moved by keys selects its terminal as a click does, Enter opens
-// its settings, F5 searches, Ctrl+C copies the selected rows; the context
-// menu offers the row buttons and copying. User-interface thread only.
+// current row moved by keys selects its terminal as a click does, and losing
+// it deselects; Enter and F5 press their buttons, Ctrl+C copies the selected
+// rows; the context menu offers the row buttons and copying.
+// User-interface thread only.
 #pragma once
 
 #include <QObject>
@@ -11,11 +12,11 @@
 class QAbstractButton;
 class QTableWidget;
 
-// What the actions reach in the window: the two table reactions and the
-// buttons whose work the menu offers.
+// What the actions reach in the window: the reactions to the current row
+// and the buttons whose work the keys and the menu offer.
 struct TerminalTableHooks {
     std::function<void()> selectCurrent;  // as a click on the current row
-    std::function<void()> openSettings;   // as a double click
+    std::function<void()> deselect;       // no current row any more
     QAbstractButton* settings;
     QAbstractButton* reboot;
     QAbstractButton* upgrade;  // offered only while shown

@@ -5,28 +5,46 @@
 #include <QRect>
 #include <QScreen>
 #include <QSettings>
+#include <QStyle>
 #include <QTableWidget>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
-const char kSize[] = "MainWindow/size";
-const char kPosition[] = "MainWindow/position";
-const char kColumnWidths[] = "MainWindow/columnWidths";
-const char kSortColumn[] = "MainWindow/sortColumn";
-const char kSortOrder[] = "MainWindow/sortOrder";
+// The group of every key; saving replaces it whole, which also drops keys
+// an earlier version wrote there.
+const char kGroup[] = "MainWindow";
+const char kGeometry[] = "MainWindow/geometry";
+const char kHeader[] = "MainWindow/header";
 
 QSettings userSettings()
 {
     return QSettings(QSettings::UserScope, QStringLiteral("QueryTool"), QStringLiteral("QueryTool"));
 }
 
-bool onSomeScreen(const QRect& frame)
+// Qt 5 brings a lost window back onto a screen but keeps a size larger than
+// the screen, which would put the buttons at the window's edge out of reach.
+void fitScreen(QWidget* window)
 {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(frame))
-            return true;
-    }
-    return false;
+    if (window->isMaximized() || window->isFullScreen())
+        return;
+    const QScreen* screen = QGuiApplication::screenAt(window->frameGeometry().center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    QSize frame = window->frameGeometry().size() - window->size();
+    // Before the window is shown its frame is unknown: allow for a title bar.
+    if (frame.isNull())
+        frame.setHeight(window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QSize room = available.size() - frame;
+    if (window->width() <= room.width() && window->height() <= room.height())
+        return;
+    window->resize(window->size().boundedTo(room));
+    const QRect placed = window->frameGeometry();
+    window->move(std::max(available.left(), std::min(placed.left(), available.right() + 1 - placed.width())),
+        std::max(available.top(), std::min(placed.top(), available.bottom() + 1 - placed.height())));
 }
 
 }  // namespace
@@ -34,41 +52,15 @@ bool onSomeScreen(const QRect& frame)
 void WindowLayoutMemory::restore(QWidget* window, QTableWidget* table)
 {
     const QSettings settings = userSettings();
-    const QSize size = settings.value(kSize).toSize();
-    if (size.isValid())
-        window->resize(size);
-    const QVariant position = settings.value(kPosition);
-    if (position.isValid() && onSomeScreen(QRect(position.toPoint(), window->size())))
-        window->move(position.toPoint());
-
-    // The last column stretches to the table's edge; it keeps no width.
-    QHeaderView* header = table->horizontalHeader();
-    const QVariantList widths = settings.value(kColumnWidths).toList();
-    for (int column = 0; column < widths.size() && column < table->columnCount() - 1; ++column) {
-        const int width = widths.at(column).toInt();
-        if (width > 0)
-            header->resizeSection(column, width);
-    }
-    const int sortColumn = settings.value(kSortColumn, -1).toInt();
-    const int sortOrder = settings.value(kSortOrder).toInt();
-    if (sortColumn >= 0 && sortColumn < table->columnCount()
-        && (sortOrder == Qt::AscendingOrder || sortOrder == Qt::DescendingOrder))
-        header->setSortIndicator(sortColumn, static_cast<Qt::SortOrder>(sortOrder));
+    if (window->restoreGeometry(settings.value(kGeometry).toByteArray()))
+        fitScreen(window);
+    table->horizontalHeader()->restoreState(settings.value(kHeader).toByteArray());
 }
 
 void WindowLayoutMemory::save(const QWidget* window, const QTableWidget* table)
 {
     QSettings settings = userSettings();
-    settings.setValue(kSize, window->size());
-    settings.setValue(kPosition, window->pos());
-    const QHeaderView* header = table->horizontalHeader();
-    QVariantList widths;
-    for (int column = 0; column < table->columnCount() - 1; ++column)
-        widths << header->sectionSize(column);
-    settings.setValue(kColumnWidths, widths);
-    // Until a first row is placed, the header has no valid sort column.
-    if (header->sortIndicatorSection() >= 0 && header->sortIndicatorSection() < table->columnCount()) {
-        settings.setValue(kSortColumn, header->sortIndicatorSection());
-        settings.setValue(kSortOrder, static_cast<int>(header->sortIndicatorOrder()));
-    }
+    settings.remove(kGroup);
+    settings.setValue(kGeometry, window->saveGeometry());
+    settings.setValue(kHeader, table->horizontalHeader()->saveState());
 }

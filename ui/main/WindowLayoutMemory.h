@@ -1,6 +1,7 @@
-// WindowLayoutMemory: the main window's size and position and its terminal
-// table's column widths and sort order, kept from one run to the next in the
-// user's own settings (QSettings), never in config.ini. User-interface thread.
+// WindowLayoutMemory: the main window's geometry (maximized or not) and its
+// terminal table's header (column widths, sort column and order), kept from
+// one run to the next in the user's own settings (QSettings), never in
+// config.ini. User-interface thread.
 #pragma once
 
 class QTableWidget;
@@ -8,8 +9,8 @@ class QWidget;
 
 class WindowLayoutMemory {
 public:
-    // A saved position off every screen is ignored: the window keeps the
-    // position the system gives it.
+    // Call before the window is shown. A window saved off every screen comes
+    // back on one; one saved larger than its screen is fitted to it.
     static void restore(QWidget* window, QTableWidget* table);
     static void save(const QWidget* window, const QTableWidget* table);
 };

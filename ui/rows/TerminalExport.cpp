@@ -1,4 +1,4 @@
-#include "ui/main/TerminalExport.h"
+#include "ui/rows/TerminalExport.h"
 
 #include "core/records/Csv.h"
 #include "core/records/TerminalColumns.h"

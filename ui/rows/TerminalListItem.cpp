@@ -1,4 +1,4 @@
-#include "ui/main/TerminalListItem.h"
+#include "ui/rows/TerminalListItem.h"
 
 #include <QHeaderView>
 #include <QString>
