@@ -1,6 +1,7 @@
 // querytool-cli as a script runs it: the real program against the terminal
-// simulator on loopback (network namespace), its exit codes, its JSON read
-// back field by field, and a refused sheet that sends nothing.
+// simulator on loopback (network namespace), its exit codes, its JSON and
+// CSV read back field by field, and a refused sheet that sends nothing.
+#include "core/records/Csv.h"
 #include "core/records/TerminalColumns.h"
 #include "tests/commission/CommissionRig.h"
 #include "tests/ui/ScratchFolder.h"
@@ -43,6 +44,9 @@ private slots:
     {
         std::vector<TerminalParam> fleet = commissionFleet(4);
         qstrcpy(fleet[3].Name, "广播终端");
+        // Texts a terminal chooses itself that a spreadsheet would run.
+        qstrcpy(fleet[1].Name, "=HYPERLINK(\"http://x\",\"y\")");
+        qstrcpy(fleet[2].Mode, "@SUM(A1)");
         QVERIFY(rig.start(fleet));
         QFile sheets[] = {QFile("bad.csv"), QFile("good.csv")};
         const QByteArray texts[] = {"MAC,ID\n00-12-37-00-00-01,2\n", "MAC,ID\n00-12-37-00-00-01,11\n"};
@@ -67,6 +71,27 @@ private slots:
         }
     }
 
+    // Read as a spreadsheet would: no field of the scan is a formula, yet
+    // the CSV reader gives every text back and Treble -3 stays a number.
+    void scanCsvIsSpreadsheetSafe()
+    {
+        const CliRun run = cli({"scan", "--format=csv", "--sort", "id"});
+        std::vector<CsvRow> rows;
+        CsvError error;
+        QVERIFY(ParseCsv(run.out.toStdString(), &rows, &error));
+        QCOMPARE(rows.size(), size_t(5));
+        for (size_t r = 1; r < rows.size(); ++r) {
+            const TerminalParam t = rig.sim->terminal(static_cast<int>(r) - 1);
+            for (size_t c = 0; c < terminalColumns().size(); ++c) {
+                const std::string& field = rows[r].fields.at(c);
+                QVERIFY2(field.empty() || QByteArray("=+-@").indexOf(field[0]) < 0 || terminalColumns()[c].numeric,
+                    field.c_str());
+                QCOMPARE(plainText(field), terminalColumns()[c].text(t));
+            }
+        }
+        QCOMPARE(rows[1].fields.at(21), std::string("-3"));
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -78,8 +103,14 @@ private slots:
         QTest::newRow("refused sheet sends nothing") << QStringList({"apply", "bad.csv"}) << 3 << 0;
         QTest::newRow("dry run sends nothing") << QStringList({"apply", "good.csv", "--dry-run"}) << 0 << 0;
         QTest::newRow("reboot: no answer") << QStringList({"reboot", "127.1.0.9"}) << 1 << 0;
+        QTest::newRow("reboot: broadcast address refused") << QStringList({"reboot", "127.255.255.255"}) << 2 << 0;
         QTest::newRow("reboot: unicast and broadcast copy") << QStringList({"reboot", "127.1.0.2"}) << 0 << 2;
+        QTest::newRow("result file not writable: nothing sent")
+            << QStringList({"apply", "good.csv", "--result", "missing/result.csv"}) << 4 << 0;
+        QTest::newRow("dry run writes the plan") << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"})
+                                                 << 0 << 0;
         QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
+        QTest::newRow("apply again: every terminal set already") << QStringList({"apply", "good.csv"}) << 0 << 0;
     }
 
     void exitCodes()
@@ -92,12 +123,31 @@ private slots:
         QCOMPARE(rig.sets().size(), sets);
     }
 
-    void resultFile()
+    void resultFiles_data()
     {
-        QFile result("result.csv");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("plan") << "plan.csv" << QByteArray("00-12-37-00-00-01,11,planned,ID=1 (sheet 11)\r\n");
+        QTest::newRow("result") << "result.csv" << QByteArray("00-12-37-00-00-01,11,verified,\r\n");
+    }
+
+    void resultFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFile result(file);
         QVERIFY(result.open(QIODevice::ReadOnly));
-        QCOMPARE(
-            result.readAll(), QByteArray("\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n00-12-37-00-00-01,11,verified,\r\n"));
+        QCOMPARE(result.readAll(), "\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n" + text);
+    }
+
+    // A script learns which terminal was rebooted, and why a sheet was refused.
+    void whatWasDone()
+    {
+        QVERIFY(cli({"reboot", "127.1.0.3"}).out.contains("MAC 00-12-37-00-00-03，IP 127.1.0.3"));
+        const QJsonArray problems
+            = QJsonDocument::fromJson(cli({"apply", "bad.csv", "--format", "json"}).out).object().value("problems").toArray();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0].toObject().value("line").toInt(), 2);
     }
 };
 
