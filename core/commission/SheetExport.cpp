@@ -11,8 +11,8 @@ std::string commissionSheetCsv(const std::vector<TerminalParam>& terminals)
         std::vector<std::string> fields;
         for (const std::string& name : sheetColumns()) {
             const TerminalColumn* column = findTerminalColumn(name);
-            const bool addressOfDhcp = t.AutoIP != 0 && (name == "IP" || name == "Mask" || name == "Gateway");
-            if (addressOfDhcp || (name == "ID" && t.ID == 0))
+            // No ID is no value a sheet can give; left empty, the terminal keeps it.
+            if (name == "ID" && t.ID == 0)
                 fields.emplace_back();
             else
                 fields.push_back(column->numeric ? column->text(t) : spreadsheetText(column->text(t)));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
-// UTF-8 with byte-order mark; a terminal that gets its address
-// automatically has no IP, mask or gateway, one without an ID no ID.
+// UTF-8 with byte-order mark. A terminal that gets its address
+// automatically has its present one written, which the sheet's check
+// accepts beside AutoIP 1.
 std::string commissionSheetCsv(const std::vector<TerminalParam>& terminals);

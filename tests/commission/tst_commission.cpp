@@ -292,13 +292,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("kept");
         QTest::addColumn<QString>("outcome");
+        QTest::newRow("none: verified") << QByteArray() << "verified";
         QTest::newRow("ID") << QByteArray("ID=2") << "not-verified ID=2 (sheet 12)";
         QTest::newRow("Server2Port") << QByteArray("Server2Port=7000") << "not-verified Server2Port=7000 (sheet 7100)";
         QTest::newRow("DNS1") << QByteArray("DNS1=") << "not-verified DNS1= (sheet 127.0.0.53)";
     }
 
-    // Answered, but the search shows one field as it was, the others as the
-    // sheet has them: the result names that field.
+    // Answered, and the search shows one field as it was, the others as the
+    // sheet has them: the result names that field. With every field as the
+    // sheet has it, the terminal is verified.
     void answeredNotVerified()
     {
         QFETCH(QByteArray, kept);
