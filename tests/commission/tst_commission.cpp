@@ -88,6 +88,8 @@ private slots:
         QTest::newRow("no MAC column") << QByteArray("ID\n7\n") << QStringList{"第1行，MAC列：表头缺少MAC列"};
         QTest::newRow("ID 0, line counted after a blank line")
             << QByteArray(kHeader + "\n" + mac1 + ",0,\n") << QStringList{"第3行，ID列：“0”不是允许的数值（允许：1..9999）"};
+        QTest::newRow("a zero byte in a value, shown") << QByteArray(kHeader + mac1 + QByteArray(",1\0x,\n", 6))
+                                                       << QStringList{"第2行，ID列：“1\\x00x”不是允许的数值（允许：1..9999）"};
         QTest::newRow("port above 65535") << QByteArray("MAC,Server2Port\n" + mac1 + ",65536\n")
                                           << QStringList{"第2行，Server2Port列：“65536”不是允许的数值（允许：0..65535）"};
         QTest::newRow("server not dotted") << QByteArray("MAC,DNS1\n" + mac1 + ",10.1\n")
