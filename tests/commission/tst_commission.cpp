@@ -152,8 +152,8 @@ private slots:
         QTest::newRow("GB18030") << QByteArray("MAC,ID,Name\n00-12-37-00-00-02,12,\xB9\xE3\xB2\xA5\n");
         QTest::newRow("digits only, semicolons") << QByteArray("MAC;ID\n001237000002;12\n");
         QTest::newRow("dotted groups, TABs") << QByteArray("MAC\tID\n0012.3700.0002\t12\n");
-        QTest::newRow("sep= line, blank lines, a line of blanks")
-            << QByteArray("sep=,\nMAC,ID\n\n00-12-37-00-00-02 , 12\n , \n");
+        QTest::newRow("sep= line, blank lines, a line of blanks, empty columns")
+            << QByteArray("sep=,\nMAC,ID,,\n\n00-12-37-00-00-02 , 12,,\n , \n");
         TerminalParam exported = commissionFleet(2)[1];
         exported.ID = 12;
         exported.AutoIP = 1;  // its addresses are exported all the same
