@@ -224,9 +224,13 @@ void readCommissionSheet(const std::string& text, CommissionSheet* sheet)
         sheet->problems.push_back({0, "MAC", ProblemKind::NoMacColumn});
         return;
     }
+    // Spreadsheets save empty columns after the last one used.
+    std::vector<std::string> header = rows[0].fields;
+    while (header.size() > 1 && value(header.back()).empty())
+        header.pop_back();
     std::vector<const SheetColumn*> readers;
     bool hasMac = false;
-    for (const std::string& field : rows[0].fields) {
+    for (const std::string& field : header) {
         const std::string name = value(field);
         const SheetColumn* column = findColumn(name);
         for (const std::string& earlier : sheet->columns) {
@@ -250,7 +254,9 @@ void readCommissionSheet(const std::string& text, CommissionSheet* sheet)
         SheetRow row;
         row.line = rows[r].line;
         row.fields = rows[r].fields;
-        if (row.fields.size() > readers.size())
+        const bool extraValues = std::any_of(row.fields.begin() + std::min(row.fields.size(), readers.size()),
+            row.fields.end(), [](const std::string& field) { return !value(field).empty(); });
+        if (extraValues)
             sheet->problems.push_back({row.line, std::string(), ProblemKind::TooManyFields});
         row.fields.resize(readers.size());
         bool macGiven = false;
