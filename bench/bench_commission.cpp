@@ -54,8 +54,7 @@ std::string sheetFor(const std::vector<TerminalParam>& fleet)
     for (size_t i = 0; i < fleet.size(); ++i) {
         char line[160];
         std::snprintf(line, sizeof line, "%s,%zu,0,127.2.%zu.%zu,255.0.0.0,127.0.0.1,1,127.0.0.53,127.0.0.54\n",
-            fleet[i].MAC, i + 1,
-            (i + 1) / 250, 1 + (i + 1) % 250);
+            fleet[i].MAC, i + 1, (i + 1) / 250, 1 + (i + 1) % 250);
         text += line;
     }
     return text;

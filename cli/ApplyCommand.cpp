@@ -34,8 +34,8 @@ void printProblems(const std::vector<CommissionProblem>& problems, bool json)
     if (json) {
         QJsonArray list;
         for (const CommissionProblem& p : problems)
-            list.append(QJsonObject{{"line", p.line}, {"column", text(p.column)},
-                {"message", CommissionTexts::problem(p)}});
+            list.append(
+                QJsonObject{{"line", p.line}, {"column", text(p.column)}, {"message", CommissionTexts::problem(p)}});
         printJson("problems", list);
         return;
     }
@@ -69,8 +69,8 @@ int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const Comm
 {
     QJsonArray list;
     for (const PlanEntry& entry : plan.entries) {
-        const QString what = entry.alreadySet ? CommissionTexts::outcomeName(Outcome::AlreadySet)
-                                              : CommissionTexts::changes(entry);
+        const QString what
+            = entry.alreadySet ? CommissionTexts::outcomeName(Outcome::AlreadySet) : CommissionTexts::changes(entry);
         if (options.json)
             list.append(QJsonObject{{"line", entry.row.line}, {"mac", text(entry.row.mac)},
                 {"outcome", entry.alreadySet ? "already-set" : "planned"}, {"changes", what}});

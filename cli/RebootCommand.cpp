@@ -25,7 +25,11 @@ bool isBroadcastOrNetwork(uint32_t address, uint32_t configuredBroadcast)
 
 QString dotted(uint32_t address)
 {
-    return QString("%1.%2.%3.%4").arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);
+    return QString("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
 }
 
 QString describe(const TerminalParam& t)

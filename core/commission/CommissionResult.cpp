@@ -82,7 +82,6 @@ std::string commissionPlanCsv(const std::vector<std::string>& columns, const Com
 {
     return resultCsv(columns, plan, [&](size_t i) {
         const PlanEntry& entry = plan.entries[i];
-        return std::make_pair(
-            std::string(entry.alreadySet ? "already-set" : "planned"), changesText(entry.changes));
+        return std::make_pair(std::string(entry.alreadySet ? "already-set" : "planned"), changesText(entry.changes));
     });
 }

@@ -266,7 +266,8 @@ void readCommissionSheet(const std::string& text, CommissionSheet* sheet)
                 continue;
             macGiven = macGiven || readers[c]->name == "MAC";
             if (!readers[c]->read(text, &row))
-                sheet->problems.push_back({row.line, readers[c]->name, readers[c]->fault, text, 0, readers[c]->allowed});
+                sheet->problems.push_back(
+                    {row.line, readers[c]->name, readers[c]->fault, text, 0, readers[c]->allowed});
         }
         if (!macGiven)
             sheet->problems.push_back({row.line, "MAC", ProblemKind::NoMac});

@@ -90,9 +90,8 @@ bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, CsvError* erro
     const size_t start = at;
     const char separator = findSeparator(text, &at);
     int line = at > start ? 2 : 1;
-    const auto fieldEnds = [&](size_t i) {
-        return i >= text.size() || text[i] == separator || text[i] == '\r' || text[i] == '\n';
-    };
+    const auto fieldEnds
+        = [&](size_t i) { return i >= text.size() || text[i] == separator || text[i] == '\r' || text[i] == '\n'; };
     while (at < text.size()) {
         CsvRow row;
         row.line = line;

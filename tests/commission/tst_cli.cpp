@@ -107,8 +107,8 @@ private slots:
         QTest::newRow("reboot: unicast and broadcast copy") << QStringList({"reboot", "127.1.0.2"}) << 0 << 2;
         QTest::newRow("result file not writable: nothing sent")
             << QStringList({"apply", "good.csv", "--result", "missing/result.csv"}) << 4 << 0;
-        QTest::newRow("dry run writes the plan") << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"})
-                                                 << 0 << 0;
+        QTest::newRow("dry run writes the plan")
+            << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"}) << 0 << 0;
         QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
         QTest::newRow("apply again: every terminal set already") << QStringList({"apply", "good.csv"}) << 0 << 0;
     }
@@ -144,8 +144,10 @@ private slots:
     void whatWasDone()
     {
         QVERIFY(cli({"reboot", "127.1.0.3"}).out.contains("MAC 00-12-37-00-00-03，IP 127.1.0.3"));
-        const QJsonArray problems
-            = QJsonDocument::fromJson(cli({"apply", "bad.csv", "--format", "json"}).out).object().value("problems").toArray();
+        const QJsonArray problems = QJsonDocument::fromJson(cli({"apply", "bad.csv", "--format", "json"}).out)
+                                        .object()
+                                        .value("problems")
+                                        .toArray();
         QCOMPARE(problems.size(), 1);
         QCOMPARE(problems[0].toObject().value("line").toInt(), 2);
     }

@@ -86,39 +86,41 @@ private slots:
         QTest::newRow("unknown column") << QByteArray("MAC,Gatway\n" + mac1 + ",1.2.3.4\n")
                                         << QStringList{"第1行，Gatway列：未知的列“Gatway”"};
         QTest::newRow("no MAC column") << QByteArray("ID\n7\n") << QStringList{"第1行，MAC列：表头缺少MAC列"};
-        QTest::newRow("ID 0, line counted after a blank line")
-            << QByteArray(kHeader + "\n" + mac1 + ",0,\n") << QStringList{"第3行，ID列：“0”不是允许的数值（允许：1..9999）"};
-        QTest::newRow("a zero byte in a value, shown") << QByteArray(kHeader + mac1 + QByteArray(",1\0x,\n", 6))
-                                                       << QStringList{"第2行，ID列：“1\\x00x”不是允许的数值（允许：1..9999）"};
-        QTest::newRow("port above 65535") << QByteArray("MAC,Server2Port\n" + mac1 + ",65536\n")
-                                          << QStringList{"第2行，Server2Port列：“65536”不是允许的数值（允许：0..65535）"};
-        QTest::newRow("server not dotted") << QByteArray("MAC,DNS1\n" + mac1 + ",10.1\n")
-                                           << QStringList{"第2行，DNS1列：“10.1”不是IPv4地址"};
+        QTest::newRow("ID 0, line counted after a blank line") << QByteArray(
+            kHeader + "\n" + mac1 + ",0,\n") << QStringList{"第3行，ID列：“0”不是允许的数值（允许：1..9999）"};
+        QTest::newRow("a zero byte in a value, shown")
+            << QByteArray(kHeader + mac1 + QByteArray(",1\0x,\n", 6))
+            << QStringList{"第2行，ID列：“1\\x00x”不是允许的数值（允许：1..9999）"};
+        QTest::newRow("port above 65535")
+            << QByteArray("MAC,Server2Port\n" + mac1 + ",65536\n")
+            << QStringList{"第2行，Server2Port列：“65536”不是允许的数值（允许：0..65535）"};
+        QTest::newRow("server not dotted")
+            << QByteArray("MAC,DNS1\n" + mac1 + ",10.1\n") << QStringList{"第2行，DNS1列：“10.1”不是IPv4地址"};
         QTest::newRow("one pass: number, address rule, MAC form, MAC not found")
-            << QByteArray("MAC,ID,IP,Mask\n" + mac1 + ",10000,,\n" + mac2 + ",,10.0.0.5,255.255.255.0\n00-12-37-00-00,,,\n"
-                          "00-12-37-00-00-09,9,,\n")
+            << QByteArray("MAC,ID,IP,Mask\n" + mac1 + ",10000,,\n" + mac2
+                   + ",,10.0.0.5,255.255.255.0\n00-12-37-00-00,,,\n"
+                     "00-12-37-00-00-09,9,,\n")
             << QStringList{"第2行，ID列：“10000”不是允许的数值（允许：1..9999）",
                    "第3行，Gateway列：IP地址和网关地址不属于同一个子网!", "第4行，MAC列：“00-12-37-00-00”不是MAC地址",
                    "第5行，MAC列：搜索中没有MAC地址为00-12-37-00-00-09的终端"};
         QTest::newRow("AutoIP with another IP") << QByteArray("MAC,AutoIP,IP\n" + mac1 + ",1,127.3.0.1\n")
                                                 << QStringList{"第2行，AutoIP列：自动获取IP时不能指定IP、掩码或网关"};
-        QTest::newRow("MAC twice, in another notation") << QByteArray(kHeader + mac1 + ",7,\n001237000001,8,\n")
-                                                        << QStringList{"第3行，MAC列：MAC地址001237000001已在第2行出现"};
+        QTest::newRow("MAC twice, in another notation") << QByteArray(
+            kHeader + mac1 + ",7,\n001237000001,8,\n") << QStringList{"第3行，MAC列：MAC地址001237000001已在第2行出现"};
         QTest::newRow("ID twice") << QByteArray(kHeader + mac1 + ",7,\n" + mac2 + ",7,\n")
                                   << QStringList{"第3行，ID列：ID 7与第2行相同"};
         QTest::newRow("ID kept by a sheet terminal, given after")
             << QByteArray(kHeader + mac1 + ",,\n" + mac2 + ",1,\n") << QStringList{"第3行，ID列：ID 1与第2行相同"};
         QTest::newRow("ID kept by a sheet terminal, given before")
             << QByteArray(kHeader + mac2 + ",1,\n" + mac1 + ",,\n") << QStringList{"第2行，ID列：ID 1与第3行相同"};
-        QTest::newRow("IP kept by a sheet terminal, given after")
-            << QByteArray(kHeader + mac1 + ",,\n" + mac2 + ",,127.1.0.1\n")
-            << QStringList{"第3行，IP列：IP地址127.1.0.1与第2行相同"};
-        QTest::newRow("IP kept by a sheet terminal, given before")
-            << QByteArray(kHeader + mac2 + ",,127.1.0.1\n" + mac1 + ",,\n")
-            << QStringList{"第2行，IP列：IP地址127.1.0.1与第3行相同"};
-        QTest::newRow("ID and IP of a terminal outside") << QByteArray(kHeader + mac1 + ",3,127.1.0.3\n")
-                                                         << QStringList{"第2行，ID列：ID 3已被终端00-12-37-00-00-03使用",
-                                                                "第2行，IP列：IP地址127.1.0.3已被终端00-12-37-00-00-03使用"};
+        QTest::newRow("IP kept by a sheet terminal, given after") << QByteArray(
+            kHeader + mac1 + ",,\n" + mac2 + ",,127.1.0.1\n") << QStringList{"第3行，IP列：IP地址127.1.0.1与第2行相同"};
+        QTest::newRow("IP kept by a sheet terminal, given before") << QByteArray(
+            kHeader + mac2 + ",,127.1.0.1\n" + mac1 + ",,\n") << QStringList{"第2行，IP列：IP地址127.1.0.1与第3行相同"};
+        QTest::newRow("ID and IP of a terminal outside")
+            << QByteArray(kHeader + mac1 + ",3,127.1.0.3\n")
+            << QStringList{"第2行，ID列：ID 3已被终端00-12-37-00-00-03使用",
+                   "第2行，IP列：IP地址127.1.0.3已被终端00-12-37-00-00-03使用"};
         QTest::newRow("UTF-16 without byte-order mark")
             << QByteArray("M\0A\0C\0\n\0", 8) << QStringList{"文件似乎是没有字节顺序标记的UTF-16，请另存为UTF-8"};
         QTest::newRow("neither UTF-8 nor GB18030") << QByteArray("MAC,Name\n" + mac1 + ",\xFF\n")
@@ -187,9 +189,9 @@ private slots:
         fleet[0] = record("UseDNS=1; DNS1=127.0.0.53; DNS2=127.0.0.54", fleet[0]);
         QVERIFY(rig.start(fleet));
         // Terminal 1 keeps its DNS but for the second server, which the sheet sets.
-        const CommissionSheet sheet = sheetOf(
-            "\xEF\xBB\xBFMAC,ID,IP,DNS2,Treble\r\n00-12-37-00-00-01,101,127.2.0.1,127.0.0.99,\r\n00-12-37-00-00-02,,,,-3\r\n"
-            "00-12-37-11-22-12,103,,,2\r\n");
+        const CommissionSheet sheet = sheetOf("\xEF\xBB\xBFMAC,ID,IP,DNS2,Treble\r\n00-12-37-00-00-01,101,127.2.0.1,"
+                                              "127.0.0.99,\r\n00-12-37-00-00-02,,,,-3\r\n"
+                                              "00-12-37-11-22-12,103,,,2\r\n");
         CommissionPlan plan = planCommission(sheet, search(rig.engine()));
         QVERIFY(plan.problems.empty());
         rig.sim->clearRequests();
@@ -211,7 +213,8 @@ private slots:
 
         // The factory address is gone, so the third row no longer finds its
         // terminal; without it the sheet is set already and sends nothing.
-        plan = planCommission(sheetOf("MAC,ID,IP,DNS2\n00-12-37-00-00-01,101,127.2.0.1,127.0.0.99\n"), search(rig.engine()));
+        plan = planCommission(
+            sheetOf("MAC,ID,IP,DNS2\n00-12-37-00-00-01,101,127.2.0.1,127.0.0.99\n"), search(rig.engine()));
         QVERIFY(plan.problems.empty());
         rig.sim->clearRequests();
         QCOMPARE(keywords(run(rig.engine(), plan)), QStringList({"already-set"}));
