@@ -140,9 +140,17 @@ private slots:
         QCOMPARE(result.readAll(), "\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n" + text);
     }
 
-    // A script learns which terminal was rebooted, and why a sheet was refused.
+    // A script learns which terminal was rebooted, why a sheet was refused,
+    // and gets the terminals in a fixed order (terminal 1 has ID 11 by now).
     void whatWasDone()
     {
+        QList<int> ids;
+        for (const QJsonValue& t : QJsonDocument::fromJson(cli({"scan", "--format=json", "--sort=id"}).out)
+                                       .object()
+                                       .value("terminals")
+                                       .toArray())
+            ids << t.toObject().value("ID").toInt();
+        QCOMPARE(ids, QList<int>({2, 3, 4, 11}));
         QVERIFY(cli({"reboot", "127.1.0.3"}).out.contains("MAC 00-12-37-00-00-03，IP 127.1.0.3"));
         const QJsonArray problems = QJsonDocument::fromJson(cli({"apply", "bad.csv", "--format", "json"}).out)
                                         .object()
