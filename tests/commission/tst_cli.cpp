@@ -12,7 +12,7 @@ namespace {
 
 struct CliRun {
     int exitCode = -1;
-    QByteArray out;
+    QByteArray out, err;
 };
 
 }  // namespace
@@ -35,8 +35,8 @@ class CliTest : public QObject {
         process.start(CLI_PROGRAM, arguments);
         if (!process.waitForFinished(60000))
             return CliRun();
-        return {
-            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput()};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
     }
 
 private slots:
@@ -158,6 +158,14 @@ private slots:
                                         .toArray();
         QCOMPARE(problems.size(), 1);
         QCOMPARE(problems[0].toObject().value("line").toInt(), 2);
+        // A person gets the first 50 problems and a count of the rest.
+        QFile many("many.csv");
+        QVERIFY(many.open(QIODevice::WriteOnly)
+            && many.write("MAC,ID\n" + QByteArray("00-12-37-00-00-01,0\n").repeated(60)));
+        many.close();
+        const QList<QByteArray> lines = cli({"apply", "many.csv"}).err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 51);
+        QVERIFY(lines.last().contains("另有69处"));
     }
 };
 
