@@ -754,11 +754,11 @@
     </message>
     <message>
         <source>被拒绝</source>
-        <translation>refused</translation>
+        <translation>Refused</translation>
     </message>
     <message>
         <source>未验证</source>
-        <translation>not verified</translation>
+        <translation>Not verified</translation>
     </message>
 </context>
 <context>
