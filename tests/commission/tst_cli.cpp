@@ -4,6 +4,7 @@
 #include "core/records/Csv.h"
 #include "core/records/TerminalColumns.h"
 #include "tests/commission/CommissionRig.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/ui/ScratchFolder.h"
 
 #include <QtTest>
@@ -23,16 +24,21 @@ class CliTest : public QObject {
     ScratchFolder folder;
     CommissionRig rig;
 
-    CliRun cli(const QStringList& arguments)
+    // Runs the program to its end; `meanwhile` (when given) runs once it has
+    // started, with requests going to `terminalPort` instead of the fleet.
+    CliRun cli(
+        const QStringList& arguments, uint16_t terminalPort = 0, const std::function<void()>& meanwhile = nullptr)
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBP_BROADCAST_ADDR", "127.255.255.255");
-        environment.insert("DBP_TERMINAL_PORT", QString::number(rig.sim->port()));
+        environment.insert("DBP_TERMINAL_PORT", QString::number(terminalPort != 0 ? terminalPort : rig.sim->port()));
         environment.insert("DBP_LOCAL_PORT", "0");
         environment.insert("DBP_SEARCH_SENDS", "0");
         process.setProcessEnvironment(environment);
         process.start(CLI_PROGRAM, arguments);
+        if (meanwhile && process.waitForStarted())
+            meanwhile();
         if (!process.waitForFinished(60000))
             return CliRun();
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
@@ -121,6 +127,22 @@ private slots:
         rig.sim->clearRequests();
         QCOMPARE(cli(arguments).exitCode, exitCode);
         QCOMPARE(rig.sets().size(), sets);
+    }
+
+    // The engine takes a reply by its CSeq alone: an answer from another
+    // address than the one asked reboots nothing.
+    void rebootRefusesAnswerFromElsewhere()
+    {
+        LoopbackSocket asked, elsewhere(0x7F000002u);
+        const CliRun run = cli({"reboot", "127.0.0.1"}, asked.port(), [&] {
+            const std::vector<Datagram> get = asked.collect(1, 5000);
+            QCOMPARE(get.size(), size_t(1));
+            elsewhere.send("DBP/1.0 200 OK\r\nCSeq: " + headerValue(get[0].bytes, "CSeq")
+                    + "\r\nID: 7\r\nType: X\r\nMAC: 00-12-37-00-00-07\r\nIP: 127.0.0.1\r\n\r\n",
+                get[0].source, get[0].sourcePort);
+        });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("127.0.0.2"), run.err.constData());
     }
 
     void resultFiles_data()
