@@ -93,6 +93,7 @@ void BatchConfigDialog::exportSheet()
         return;
     ui->chooseBtn->setEnabled(false);
     ui->exportSheetBtn->setEnabled(false);
+    ui->applyBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
     exporting = true;
     search = std::make_unique<TerminalSearch>(engine);
@@ -168,6 +169,9 @@ void BatchConfigDialog::searchDone()
     ui->chooseBtn->setEnabled(true);
     ui->exportSheetBtn->setEnabled(true);
     if (exporting) {
+        // A plan loaded before can still be applied.
+        ui->applyBtn->setEnabled(run == nullptr && plan.problems.empty()
+            && std::any_of(plan.entries.begin(), plan.entries.end(), [](const PlanEntry& e) { return !e.alreadySet; }));
         saveSheet(found);
         return;
     }
