@@ -3,58 +3,119 @@
 #include "core/commission/CommissionResult.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CommissionTexts.h"
+#include "core/commission/SheetFile.h"
+#include "core/commission/WholeFile.h"
 #include "platform/Clock.h"
 
-#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
 constexpr uint32_t kStepMs = 2;
+// Problems printed at most as lines; the rest are counted. A sheet of
+// thousands of bad rows is mended from the first ones.
+constexpr size_t kProblemLines = 50;
 
-bool printProblems(const std::vector<CommissionProblem>& problems)
+QString text(const std::string& s)
 {
-    for (const CommissionProblem& problem : problems)
-        printError(CommissionTexts::problem(problem));
-    return !problems.empty();
+    return QString::fromStdString(s);
+}
+
+void printJson(const char* key, const QJsonArray& list)
+{
+    printOut(QString::fromUtf8(QJsonDocument(QJsonObject{{key, list}}).toJson()));
+}
+
+// Every problem for a script, or the first ones for a person.
+void printProblems(const std::vector<CommissionProblem>& problems, bool json)
+{
+    if (json) {
+        QJsonArray list;
+        for (const CommissionProblem& p : problems)
+            list.append(
+                QJsonObject{{"line", p.line}, {"column", text(p.column)}, {"message", CommissionTexts::problem(p)}});
+        printJson("problems", list);
+        return;
+    }
+    for (size_t i = 0; i < problems.size() && i < kProblemLines; ++i)
+        printError(CommissionTexts::problem(problems[i]));
+    if (problems.size() > kProblemLines)
+        printError(CliCommands::tr("……另有%1处问题未列出（共%2处）")
+                       .arg(problems.size() - kProblemLines)
+                       .arg(problems.size()));
+}
+
+bool writeResult(const QString& path, const std::string& csv)
+{
+    QString error;
+    if (path.isEmpty() || writeWholeFile(path, QByteArray::fromStdString(csv), &error))
+        return true;
+    printError(CliCommands::tr("无法写入%1：%2").arg(path, error));
+    return false;
+}
+
+std::vector<TerminalParam> searchFleet(NxNetControl* engine, bool* sent)
+{
+    TerminalSearch search(engine);
+    while (search.step())
+        SleepMs(kStepMs);
+    *sent = search.allSent();
+    return search.terminals();
+}
+
+int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan)
+{
+    QJsonArray list;
+    for (const PlanEntry& entry : plan.entries) {
+        const QString what
+            = entry.alreadySet ? CommissionTexts::outcomeName(Outcome::AlreadySet) : CommissionTexts::changes(entry);
+        if (options.json)
+            list.append(QJsonObject{{"line", entry.row.line}, {"mac", text(entry.row.mac)},
+                {"outcome", entry.alreadySet ? "already-set" : "planned"}, {"changes", what}});
+        else
+            printOut(CliCommands::tr("第%1行 %2：%3").arg(entry.row.line).arg(text(entry.row.mac), what) + '\n');
+    }
+    if (options.json)
+        printJson("plan", list);
+    return writeResult(options.resultFile, commissionPlanCsv(sheet.columns, plan)) ? kExitOk : kExitFile;
 }
 
 }  // namespace
 
-int CliCommands::apply(NxNetControl* engine, const QString& sheetFile, bool dryRun, const QString& resultFile)
+int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
 {
-    QFile file(sheetFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(tr("无法读取%1").arg(sheetFile));
+    QString error;
+    // Found out before any SET goes out, not after.
+    if (!options.resultFile.isEmpty() && !canWriteFile(options.resultFile, &error)) {
+        printError(tr("无法写入%1：%2").arg(options.resultFile, error));
         return kExitFile;
     }
     CommissionSheet sheet;
-    std::vector<CommissionProblem> problems;
-    readCommissionSheet(file.readAll().toStdString(), &sheet, &problems);
-    if (printProblems(problems))
+    if (!readSheetFile(options.sheetFile, &sheet, &error)) {
+        printError(tr("无法读取%1：%2").arg(options.sheetFile, error));
+        return kExitFile;
+    }
+    if (!CommissionTexts::ignoredColumns(sheet).isEmpty())
+        printError(CommissionTexts::ignoredColumns(sheet));
+    if (!sheet.readable) {
+        printProblems(sheet.problems, options.json);
         return kExitSheet;
-
-    std::vector<TerminalParam> found;
-    {
-        TerminalSearch search(engine);
-        while (search.step())
-            SleepMs(kStepMs);
-        if (!search.allSent()) {
-            printError(tr("搜索请求无法发送"));
-            return kExitNetwork;
-        }
-        found = search.terminals();
+    }
+    bool sent = false;
+    const std::vector<TerminalParam> found = searchFleet(engine, &sent);
+    if (!sent) {
+        printError(tr("搜索请求无法发送"));
+        return kExitNetwork;
     }
     const CommissionPlan plan = planCommission(sheet, found);
-    if (printProblems(plan.problems))
+    if (!plan.problems.empty()) {
+        printProblems(plan.problems, options.json);
         return kExitSheet;
-
-    if (dryRun) {
-        for (const PlanEntry& entry : plan.entries) {
-            const QString what = entry.alreadySet ? tr("已是表格中的设置") : CommissionTexts::changes(entry);
-            printOut(tr("第%1行 %2：%3").arg(entry.row.line).arg(QString::fromStdString(entry.row.mac), what) + '\n');
-        }
-        return kExitOk;
     }
+    if (options.dryRun)
+        return dryRun(options, sheet, plan);
 
     CommissionRun run(engine, plan);
     while (run.phase() != CommissionRun::Phase::Done) {
@@ -62,23 +123,25 @@ int CliCommands::apply(NxNetControl* engine, const QString& sheetFile, bool dryR
         SleepMs(kStepMs);
     }
     bool complete = true;
+    QJsonArray list;
     for (size_t i = 0; i < plan.entries.size(); ++i) {
         const TerminalOutcome& outcome = run.outcomes()[i];
+        const SheetRow& row = plan.entries[i].row;
         complete = complete && (outcome.outcome == Outcome::Verified || outcome.outcome == Outcome::AlreadySet);
-        printOut(QString("%1 %2 %3 %4\n")
-                     .arg(plan.entries[i].row.line)
-                     .arg(QString::fromStdString(plan.entries[i].row.mac), outcomeKeyword(outcome.outcome),
-                         QString::fromStdString(outcomeDetail(outcome)))
-                     .trimmed()
-            + '\n');
+        if (options.json)
+            list.append(QJsonObject{{"line", row.line}, {"mac", text(row.mac)},
+                {"outcome", outcomeKeyword(outcome.outcome)}, {"detail", text(outcomeDetail(outcome))}});
+        else
+            printOut(QString("%1 %2 %3 %4")
+                         .arg(row.line)
+                         .arg(text(row.mac), outcomeKeyword(outcome.outcome), text(outcomeDetail(outcome)))
+                         .trimmed()
+                + '\n');
     }
-    if (!resultFile.isEmpty()) {
-        QFile result(resultFile);
-        const QByteArray text = QByteArray::fromStdString(commissionResultCsv(sheet.columns, plan, run.outcomes()));
-        if (!result.open(QIODevice::WriteOnly | QIODevice::Truncate) || result.write(text) != text.size()) {
-            printError(tr("无法写入%1").arg(resultFile));
-            return kExitFile;
-        }
-    }
+    if (options.json)
+        printJson("terminals", list);
+    printError(CommissionTexts::summary(run.outcomes()));
+    if (!writeResult(options.resultFile, commissionResultCsv(sheet.columns, plan, run.outcomes())))
+        return kExitFile;
     return complete ? kExitOk : kExitIncomplete;
 }

@@ -19,15 +19,29 @@ enum CliExit : int {
 
 enum class ScanFormat { Table, Csv, Json };
 
+// The order scan lists the terminals in: as they answered, or by a key.
+enum class ScanSort { Answer, Ip, Id, Mac };
+
+struct ApplyOptions {
+    QString sheetFile;
+    bool dryRun = false;
+    QString resultFile;  // empty: none
+    bool json = false;   // problems and outcomes as JSON on standard output
+};
+
 class CliCommands {
     Q_DECLARE_TR_FUNCTIONS(CliCommands)
 
 public:
-    static int scan(NxNetControl* engine, ScanFormat format, bool conflicts);
-    static int apply(NxNetControl* engine, const QString& sheetFile, bool dryRun, const QString& resultFile);
+    static int scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort);
+    static int apply(NxNetControl* engine, const ApplyOptions& options);
     static int reboot(NxNetControl* engine, const QString& ip);
     static QString help();
 };
+
+// Sorts `terminals` by `sort`; ties, and terminals without the key, in a
+// fixed order so that the same fleet always lists the same way.
+void sortTerminals(std::vector<TerminalParam>* terminals, ScanSort sort);
 
 // Writes to standard error, UTF-8, with a line end.
 void printError(const QString& text);

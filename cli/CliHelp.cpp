@@ -5,12 +5,14 @@
 QString CliCommands::help()
 {
     return tr("用法：\n"
-              "  querytool-cli scan [--format table|csv|json] [--conflicts]\n"
-              "      搜索一次，列出每个终端的全部字段；--conflicts 同时列出IP和MAC地址冲突\n"
-              "  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv]\n"
-              "      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置\n"
+              "  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]\n"
+              "      搜索一次，列出每个终端的全部字段；--sort 按IP、ID或MAC排序；--conflicts 同时列出IP和MAC地址冲突\n"
+              "  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv] [--format table|json]\n"
+              "      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置（--result 写入计划）；\n"
+              "      --format json 以JSON输出问题或结果\n"
               "  querytool-cli reboot IP\n"
-              "      重启一个终端\n"
+              "      重启一个终端（不接受广播地址或网络地址），并显示重启的是哪个终端\n"
+              "选项也可写作 --format=json。\n"
               "环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同。\n"
               "退出码：\n"
               "  0  全部成功\n"
@@ -21,13 +23,16 @@ QString CliCommands::help()
               "  5  端口无法打开或请求无法发送\n");
 }
 
+// Written by length, so that a zero character cannot cut the text short.
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
 }
 
 void printOut(const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stdout);
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
 }

@@ -91,7 +91,7 @@ QString conflictLines(const Groups& groups, const QString& kind)
 
 }  // namespace
 
-int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts)
+int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort)
 {
     TerminalSearch search(engine);
     while (search.step())
@@ -100,7 +100,8 @@ int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts)
         printError(tr("搜索请求无法发送"));
         return kExitNetwork;
     }
-    const std::vector<TerminalParam>& terminals = search.terminals();
+    std::vector<TerminalParam> terminals = search.terminals();
+    sortTerminals(&terminals, sort);
     const Groups ipGroups = sharing(terminals, true);
     const Groups macGroups = sharing(terminals, false);
 
@@ -119,12 +120,8 @@ int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts)
         for (const TerminalColumn& column : terminalColumns())
             header.push_back(column.name);
         std::string text = CsvLine(header);
-        for (const TerminalParam& t : terminals) {
-            std::vector<std::string> fields;
-            for (const TerminalColumn& column : terminalColumns())
-                fields.push_back(column.text(t));
-            text += CsvLine(fields);
-        }
+        for (const TerminalParam& t : terminals)
+            text += CsvLine(terminalCsvFields(t));
         printOut(QString::fromStdString(text));
     } else {
         printOut(table(terminals));

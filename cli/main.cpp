@@ -35,33 +35,54 @@ struct Command {
     QString name;
     QStringList operands;
     ScanFormat format = ScanFormat::Table;
+    bool formatGiven = false;
+    ScanSort sort = ScanSort::Answer;
+    bool sortGiven = false;
     bool conflicts = false;
-    bool dryRun = false;
-    QString resultFile;
+    ApplyOptions apply;
 };
 
-// False, with a message, for arguments that make no command.
-bool parse(const QStringList& arguments, Command* command, QString* error)
+// "--name value" and "--name=value" alike.
+QStringList splitOptions(const QStringList& arguments)
 {
+    QStringList out;
+    for (const QString& a : arguments) {
+        const int equals = a.indexOf('=');
+        if (a.startsWith("--") && equals > 2)
+            out << a.left(equals) << a.mid(equals + 1);
+        else
+            out << a;
+    }
+    return out;
+}
+
+// False, with a message, for arguments that make no command.
+bool parse(const QStringList& given, Command* command, QString* error)
+{
+    const QStringList arguments = splitOptions(given);
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         if (a == "--format" && hasValue) {
             const QString format = arguments[++i];
-            if (format == "table")
-                command->format = ScanFormat::Table;
-            else if (format == "csv")
-                command->format = ScanFormat::Csv;
-            else if (format == "json")
-                command->format = ScanFormat::Json;
-            else
+            const QStringList names = {"table", "csv", "json"};
+            if (!names.contains(format))
                 return *error = CliCommands::tr("未知的格式：%1").arg(format), false;
+            command->format = static_cast<ScanFormat>(names.indexOf(format));
+            command->formatGiven = true;
+        } else if (a == "--sort" && hasValue) {
+            const QString key = arguments[++i];
+            const QStringList keys = {"ip", "id", "mac"};
+            if (!keys.contains(key))
+                return *error = CliCommands::tr("未知的排序：%1").arg(key), false;
+            command->sort = static_cast<ScanSort>(keys.indexOf(key) + 1);
+            command->sortGiven = true;
         } else if (a == "--conflicts") {
             command->conflicts = true;
         } else if (a == "--dry-run") {
-            command->dryRun = true;
+            command->apply.dryRun = true;
         } else if (a == "--result" && hasValue) {
-            command->resultFile = arguments[++i];
+            command->apply.resultFile = arguments[++i];
         } else if (a.startsWith("--")) {
             return *error = CliCommands::tr("未知的选项：%1").arg(a), false;
         } else if (command->name.isEmpty()) {
@@ -70,14 +91,19 @@ bool parse(const QStringList& arguments, Command* command, QString* error)
             command->operands << a;
         }
     }
-    const bool scan
-        = command->name == "scan" && command->operands.isEmpty() && !command->dryRun && command->resultFile.isEmpty();
-    const bool apply = command->name == "apply" && command->operands.size() == 1 && !command->conflicts;
+    const bool applyOptions = command->apply.dryRun || !command->apply.resultFile.isEmpty();
+    const bool scan = command->name == "scan" && command->operands.isEmpty() && !applyOptions;
+    const bool apply = command->name == "apply" && command->operands.size() == 1 && !command->conflicts
+        && !command->sortGiven && command->format != ScanFormat::Csv;
     const bool reboot = command->name == "reboot" && command->operands.size() == 1 && !command->conflicts
-        && !command->dryRun && command->resultFile.isEmpty()
+        && !applyOptions && !command->formatGiven && !command->sortGiven
         && canonicalAddress(command->operands[0].toStdString()).has_value();
     if (!scan && !apply && !reboot)
         return *error = CliCommands::tr("参数不正确"), false;
+    if (apply) {
+        command->apply.sheetFile = command->operands[0];
+        command->apply.json = command->format == ScanFormat::Json;
+    }
     return true;
 }
 
@@ -110,9 +136,9 @@ int main(int argc, char* argv[])
         } else {
             thread.start();
             if (command.name == "scan")
-                result = CliCommands::scan(thread.engine(), command.format, command.conflicts);
+                result = CliCommands::scan(thread.engine(), command.format, command.conflicts, command.sort);
             else if (command.name == "apply")
-                result = CliCommands::apply(thread.engine(), command.operands[0], command.dryRun, command.resultFile);
+                result = CliCommands::apply(thread.engine(), command.apply);
             else
                 result = CliCommands::reboot(thread.engine(), command.operands[0]);
         }

@@ -13,6 +13,7 @@ struct NetworkInterface {
     std::string name;      // such as "eth0"
     uint32_t address = 0;  // its first IPv4 address, host byte order
     bool linkUp = true;    // false: switched on but no link (nothing can be sent through it)
+    uint32_t netmask = 0;  // of that address, host byte order (0: unknown)
 };
 
 // One entry per interface, in the system's order, however many IPv4

@@ -27,7 +27,9 @@ std::vector<NetworkInterface> ListBroadcastInterfaces()
             continue;
         const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
         // IFF_RUNNING is the carrier: an adapter that is up without it has no link.
-        found.push_back({index, entry->ifa_name, ntohl(address->sin_addr.s_addr), (flags & IFF_RUNNING) != 0});
+        const auto* mask = reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask);
+        found.push_back({index, entry->ifa_name, ntohl(address->sin_addr.s_addr), (flags & IFF_RUNNING) != 0,
+            mask != nullptr ? ntohl(mask->sin_addr.s_addr) : 0u});
     }
     freeifaddrs(list);
     return found;

@@ -546,10 +546,6 @@
         <translation>CSV sheets (*.csv);;All files (*)</translation>
     </message>
     <message>
-        <source>无法读取%1</source>
-        <translation>Cannot read %1</translation>
-    </message>
-    <message>
         <source>正在搜索终端…</source>
         <translation>Searching for terminals…</translation>
     </message>
@@ -560,10 +556,6 @@
     <message>
         <source>CSV表格 (*.csv)</source>
         <translation>CSV sheets (*.csv)</translation>
-    </message>
-    <message>
-        <source>无法写入%1</source>
-        <translation>Cannot write %1</translation>
     </message>
     <message>
         <source>表格有%1处问题，不会发送任何设置。</source>
@@ -582,16 +574,36 @@
         <translation>Searching to verify…</translation>
     </message>
     <message>
-        <source>完成：%1个终端中%2个符合表格。</source>
-        <translation>Done: %2 of %1 terminals match the sheet.</translation>
+        <source>搜索终端，把它们现在的设置保存为配置表，编辑后即可应用</source>
+        <translation>Searches for the terminals and saves their present settings as a sheet, to edit and apply</translation>
+    </message>
+    <message>
+        <source>导出为配置表…</source>
+        <translation>Export as sheet…</translation>
+    </message>
+    <message>
+        <source>无法读取%1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>找到%1个终端。</source>
+        <translation>%1 terminals found.</translation>
+    </message>
+    <message>
+        <source>导出为配置表</source>
+        <translation>Export as sheet</translation>
+    </message>
+    <message>
+        <source>无法写入%1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>完成：%1</source>
+        <translation>Done: %1</translation>
     </message>
 </context>
 <context>
     <name>CommissionTexts</name>
-    <message>
-        <source>表格无法读取：%1</source>
-        <translation>The sheet cannot be read: %1</translation>
-    </message>
     <message>
         <source>表头缺少MAC列</source>
         <translation>The header has no MAC column</translation>
@@ -611,10 +623,6 @@
     <message>
         <source>缺少MAC地址</source>
         <translation>No MAC address</translation>
-    </message>
-    <message>
-        <source>“%1”不是允许的数值</source>
-        <translation>“%1” is not an allowed value</translation>
     </message>
     <message>
         <source>“%1”不是IPv4地址</source>
@@ -688,6 +696,70 @@
         <source>未发送</source>
         <translation>Not sent</translation>
     </message>
+    <message>
+        <source>引号中的字段没有结束</source>
+        <translation>A quoted field is not closed</translation>
+    </message>
+    <message>
+        <source>右引号后还有文字</source>
+        <translation>Text follows a closing quote</translation>
+    </message>
+    <message>
+        <source>文件似乎是没有字节顺序标记的UTF-16，请另存为UTF-8</source>
+        <translation>The file seems to be UTF-16 without byte-order mark; save it as UTF-8</translation>
+    </message>
+    <message>
+        <source>文件不是UTF-8编码，请另存为UTF-8</source>
+        <translation>The file is not UTF-8; save it as UTF-8</translation>
+    </message>
+    <message>
+        <source>文件既不是UTF-8也不是%1编码，请另存为UTF-8</source>
+        <translation>The file is neither UTF-8 nor %1; save it as UTF-8</translation>
+    </message>
+    <message>
+        <source>“%1”不是MAC地址</source>
+        <translation>“%1” is not a MAC address</translation>
+    </message>
+    <message>
+        <source>“%1”不是允许的数值（允许：%2）</source>
+        <translation>“%1” is not an allowed value (allowed: %2)</translation>
+    </message>
+    <message>
+        <source>搜索中没有找到</source>
+        <translation>not found by the search</translation>
+    </message>
+    <message>
+        <source>%1为%2（表格为%3）</source>
+        <translation>%1 is %2 (sheet: %3)</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>已忽略不能设置的列：%1</source>
+        <translation>Columns that a sheet cannot set were ignored: %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>%1个终端：%2</source>
+        <translation>%1 terminals: %2</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>被拒绝</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>未验证</source>
+        <translation>Not verified</translation>
+    </message>
 </context>
 <context>
     <name>CliCommands</name>
@@ -716,20 +788,8 @@
         <translation>%1 refused the reboot</translation>
     </message>
     <message>
-        <source>无法读取%1</source>
-        <translation>Cannot read %1</translation>
-    </message>
-    <message>
-        <source>已是表格中的设置</source>
-        <translation>already set</translation>
-    </message>
-    <message>
         <source>第%1行 %2：%3</source>
         <translation>line %1 %2: %3</translation>
-    </message>
-    <message>
-        <source>无法写入%1</source>
-        <translation>Cannot write %1</translation>
     </message>
     <message>
         <source>未知的格式：%1</source>
@@ -753,12 +813,14 @@
     </message>
     <message>
         <source>用法：
-  querytool-cli scan [--format table|csv|json] [--conflicts]
-      搜索一次，列出每个终端的全部字段；--conflicts 同时列出IP和MAC地址冲突
-  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv]
-      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置
+  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
+      搜索一次，列出每个终端的全部字段；--sort 按IP、ID或MAC排序；--conflicts 同时列出IP和MAC地址冲突
+  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv] [--format table|json]
+      检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置（--result 写入计划）；
+      --format json 以JSON输出问题或结果
   querytool-cli reboot IP
-      重启一个终端
+      重启一个终端（不接受广播地址或网络地址），并显示重启的是哪个终端
+选项也可写作 --format=json。
 环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同。
 退出码：
   0  全部成功
@@ -769,12 +831,14 @@
   5  端口无法打开或请求无法发送
 </source>
         <translation>Usage:
-  querytool-cli scan [--format table|csv|json] [--conflicts]
-      one search; every field of every terminal; --conflicts also lists IP and MAC conflicts
-  querytool-cli apply SHEET.csv [--dry-run] [--result RESULT.csv]
-      checks the sheet, sets and verifies its terminals; --dry-run shows the plan and sends nothing
+  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
+      one search; every field of every terminal; --sort orders by IP, ID or MAC; --conflicts also lists IP and MAC conflicts
+  querytool-cli apply SHEET.csv [--dry-run] [--result RESULT.csv] [--format table|json]
+      checks the sheet, sets and verifies its terminals; --dry-run shows the plan and sends nothing (--result writes the plan);
+      --format json gives the problems or the outcomes as JSON
   querytool-cli reboot IP
-      reboots one terminal
+      reboots one terminal (not a broadcast or network address) and names the terminal it rebooted
+Options may also be written --format=json.
 The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT and DBP_SEARCH_SENDS work as for the window.
 Exit codes:
   0  everything succeeded
@@ -784,6 +848,38 @@ Exit codes:
   4  a file could not be read or written
   5  the port could not be opened or a request could not be sent
 </translation>
+    </message>
+    <message>
+        <source>……另有%1处问题未列出（共%2处）</source>
+        <translation>… %1 more problems not listed (%2 in all)</translation>
+    </message>
+    <message>
+        <source>无法写入%1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取%1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>ID %1，型号 %2，MAC %3，IP %4</source>
+        <translation>ID %1, model %2, MAC %3, IP %4</translation>
+    </message>
+    <message>
+        <source>%1是广播地址或网络地址，不能指定一个终端</source>
+        <translation>%1 is a broadcast or network address, which names no single terminal</translation>
+    </message>
+    <message>
+        <source>应答来自%1而不是%2，没有重启任何终端</source>
+        <translation>The answer came from %1, not %2; no terminal was rebooted</translation>
+    </message>
+    <message>
+        <source>已重启：%1</source>
+        <translation>Rebooted: %1</translation>
+    </message>
+    <message>
+        <source>未知的排序：%1</source>
+        <translation>Unknown sort: %1</translation>
     </message>
 </context>
 </TS>

@@ -10,7 +10,9 @@
 namespace {
 
 // The row's values in the columns' text form, as terminalColumns() writes a
-// reply, so that plan, check and verification compare like with like.
+// reply, so that plan, check and verification compare like with like. The
+// addresses of a terminal that gets its address automatically are not its
+// to keep, so they are not compared.
 std::vector<std::pair<std::string, std::string>> wantedValues(const SheetRow& row, const TerminalParam& set)
 {
     std::vector<std::pair<std::string, std::string>> values;
@@ -22,15 +24,19 @@ std::vector<std::pair<std::string, std::string>> wantedValues(const SheetRow& ro
     // as NewID.
     if (row.id)
         values.emplace_back("ID", std::to_string(static_cast<uint32_t>(set.NewID)));
+    const bool staticAddress = set.AutoIP == 0;
     add(row.autoIp.has_value(), "AutoIP");
-    add(row.ip.has_value(), "IP");
-    add(row.mask.has_value(), "Mask");
-    add(row.gateway.has_value(), "Gateway");
+    add(row.ip.has_value() && staticAddress, "IP");
+    add(row.mask.has_value() && staticAddress, "Mask");
+    add(row.gateway.has_value() && staticAddress, "Gateway");
     add(row.server.has_value(), "Server");
     add(row.serverPort.has_value(), "ServerPort");
     add(row.server2.has_value(), "Server2");
     add(row.server2Port.has_value(), "Server2Port");
     add(row.speed.has_value(), "Speed");
+    add(row.useDns.has_value(), "UseDNS");
+    add(row.dns1.has_value(), "DNS1");
+    add(row.dns2.has_value(), "DNS2");
     add(row.treble.has_value(), "Treble");
     add(row.bass.has_value(), "Bass");
     return values;
@@ -57,6 +63,11 @@ TerminalEdit editFor(const SheetRow& row, const TerminalParam& current)
     edit.setTone = row.treble || row.bass;
     edit.treble = row.treble.value_or(current.Treble);
     edit.bass = row.bass.value_or(current.Bass);
+    // Unlike the dialog, a sheet changes only what it names.
+    edit.sendDns = true;
+    edit.useDns = row.useDns.value_or(current.UseDNS != 0);
+    edit.dns1 = row.dns1.value_or(current.DNS1);
+    edit.dns2 = row.dns2.value_or(current.DNS2);
     return edit;
 }
 
@@ -75,19 +86,48 @@ const char* faultColumn(IpSettingFault fault)
     }
 }
 
-// Rows whose terminal ends with the same value: IDs, or static IPs.
-void findRepeats(const CommissionPlan& plan, bool ids, std::vector<CommissionProblem>* problems)
+// AutoIP 1 with an address is a contradiction, unless the address is the
+// one the terminal reports (as the tool's own export writes it).
+bool contradictsAutoIp(const SheetRow& row, const TerminalParam& current)
 {
-    std::unordered_map<std::string, int> firstLine;
-    for (const PlanEntry& e : plan.entries) {
-        const bool given = ids ? e.row.id.has_value() : (e.row.ip.has_value() && e.set.AutoIP == 0);
-        const std::string value = ids ? std::to_string(e.set.NewID) : std::string(e.set.IP);
-        if (!ids && e.set.AutoIP != 0)
+    if (row.autoIp != true)
+        return false;
+    return (row.ip && *row.ip != current.IP) || (row.mask && *row.mask != current.Mask)
+        || (row.gateway && *row.gateway != current.Gateway);
+}
+
+// The ID and static IP a terminal has once the plan is applied.
+struct FinalValue {
+    std::string value;
+    int line = 0;  // 0: a terminal outside the sheet
+    bool given = false;
+    std::string mac;
+};
+
+// Each row that gives a value another terminal ends with: against the
+// terminal outside the sheet, or the other row (reported once, on the later
+// of two rows that both give it). Row order does not matter.
+void findRepeats(const std::vector<FinalValue>& values, bool ids, std::vector<CommissionProblem>* problems)
+{
+    std::unordered_map<std::string, std::vector<const FinalValue*>> byValue;
+    for (const FinalValue& v : values) {
+        if (!v.value.empty())
+            byValue[v.value].push_back(&v);
+    }
+    for (const FinalValue& v : values) {
+        if (!v.given || v.value.empty())
             continue;
-        auto seen = firstLine.emplace(value, e.row.line);
-        if (!seen.second && given)
-            problems->push_back({e.row.line, ids ? "ID" : "IP", ids ? ProblemKind::RepeatedId : ProblemKind::RepeatedIp,
-                value, seen.first->second});
+        for (const FinalValue* other : byValue[v.value]) {
+            if (other == &v || (other->given && other->line > v.line))
+                continue;
+            if (other->line == 0)
+                problems->push_back({v.line, ids ? "ID" : "IP", ids ? ProblemKind::IdInUse : ProblemKind::IpInUse,
+                    v.value, 0, other->mac});
+            else
+                problems->push_back({v.line, ids ? "ID" : "IP", ids ? ProblemKind::RepeatedId : ProblemKind::RepeatedIp,
+                    v.value, other->line});
+            break;
+        }
     }
 }
 
@@ -98,7 +138,7 @@ std::string macKey(const char* mac)
     std::string key(mac);
     for (char& c : key)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key;
+    return canonicalMac(key).value_or(key);
 }
 
 std::vector<PlannedChange> unmetChanges(const PlanEntry& entry, const TerminalParam& reply)
@@ -115,12 +155,16 @@ std::vector<PlannedChange> unmetChanges(const PlanEntry& entry, const TerminalPa
 CommissionPlan planCommission(const CommissionSheet& sheet, const std::vector<TerminalParam>& found)
 {
     CommissionPlan plan;
+    plan.problems = sheet.problems;
     std::unordered_map<std::string, std::vector<const TerminalParam*>> byMac;
     for (const TerminalParam& terminal : found)
         byMac[macKey(terminal.MAC)].push_back(&terminal);
 
     std::unordered_map<std::string, int> sheetMacs;
+    std::vector<FinalValue> ids, ips;
     for (const SheetRow& row : sheet.rows) {
+        if (row.mac.empty())
+            continue;
         const std::string key = macKey(row.mac.c_str());
         auto first = sheetMacs.emplace(key, row.line);
         if (!first.second) {
@@ -145,12 +189,12 @@ CommissionPlan planCommission(const CommissionSheet& sheet, const std::vector<Te
         // broadcast address, named by ID, model and MAC, so that it reaches
         // a terminal whose address is outside this computer's subnet.
         entry.set.IsBroadcast = 1;
-        if (row.autoIp == true && (row.ip || row.mask || row.gateway))
+        if (contradictsAutoIp(row, entry.current))
             plan.problems.push_back({row.line, "AutoIP", ProblemKind::AutoIpWithAddress, "1"});
         else if (entry.set.AutoIP == 0) {
             const IpSettingFault fault = findIpSettingFault(entry.set.IP, entry.set.Mask, entry.set.Gateway);
             if (fault != IpSettingFault::None) {
-                CommissionProblem problem{row.line, faultColumn(fault), ProblemKind::AddressRule, std::string()};
+                CommissionProblem problem{row.line, faultColumn(fault), ProblemKind::AddressRule};
                 problem.fault = fault;
                 plan.problems.push_back(problem);
             }
@@ -160,29 +204,20 @@ CommissionPlan planCommission(const CommissionSheet& sheet, const std::vector<Te
                 {wanted.first, findTerminalColumn(wanted.first)->text(entry.current), wanted.second});
         }
         entry.alreadySet = unmetChanges(entry, entry.current).empty();
+        const std::string mac = entry.current.MAC;
+        ids.push_back({std::to_string(entry.set.NewID), row.line, row.id.has_value(), mac});
+        const bool staticIp = entry.set.AutoIP == 0;
+        ips.push_back({staticIp ? entry.set.IP : std::string(), row.line, staticIp && row.ip.has_value(), mac});
         plan.entries.push_back(entry);
     }
-
-    findRepeats(plan, true, &plan.problems);
-    findRepeats(plan, false, &plan.problems);
-
-    // New values that a terminal outside the sheet already has.
-    std::unordered_map<std::string, const TerminalParam*> otherIds, otherIps;
     for (const TerminalParam& terminal : found) {
         if (sheetMacs.count(macKey(terminal.MAC)) != 0)
             continue;
-        otherIds.emplace(std::to_string(terminal.ID), &terminal);
-        otherIps.emplace(terminal.IP, &terminal);
+        ids.push_back({std::to_string(terminal.ID), 0, false, terminal.MAC});
+        ips.push_back({terminal.IP, 0, false, terminal.MAC});
     }
-    for (const PlanEntry& e : plan.entries) {
-        const auto id = otherIds.find(std::to_string(e.set.NewID));
-        if (e.row.id && id != otherIds.end())
-            plan.problems.push_back(
-                {e.row.line, "ID", ProblemKind::IdInUse, std::to_string(e.set.NewID), 0, id->second->MAC});
-        const auto ip = otherIps.find(e.set.IP);
-        if (e.row.ip && e.set.AutoIP == 0 && ip != otherIps.end())
-            plan.problems.push_back({e.row.line, "IP", ProblemKind::IpInUse, e.set.IP, 0, ip->second->MAC});
-    }
+    findRepeats(ids, true, &plan.problems);
+    findRepeats(ips, false, &plan.problems);
     std::stable_sort(plan.problems.begin(), plan.problems.end(),
         [](const CommissionProblem& a, const CommissionProblem& b) { return a.line < b.line; });
     return plan;

@@ -27,14 +27,16 @@ struct PlanEntry {
 };
 
 struct CommissionPlan {
-    std::vector<PlanEntry> entries;  // the sheet's rows in order (complete only without problems)
-    std::vector<CommissionProblem> problems;
+    std::vector<PlanEntry> entries;           // the sheet's rows in order (complete only without problems)
+    std::vector<CommissionProblem> problems;  // the sheet's own and the plan's, by line
 };
 
-// Plans `sheet` against the terminals `found` by the search before applying.
+// Plans `sheet` against the terminals `found` by the search before applying;
+// each row is checked however many problems the others have.
 CommissionPlan planCommission(const CommissionSheet& sheet, const std::vector<TerminalParam>& found);
 
-// The MAC text as compared: letters in lower case.
+// The MAC as compared: its 48 bits in one notation (canonicalMac), or the
+// text in lower case when it is in none.
 std::string macKey(const char* mac);
 
 // The columns of `entry` whose value in `reply` differs from the sheet's.

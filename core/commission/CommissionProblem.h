@@ -8,13 +8,16 @@
 #include <utility>
 
 enum class ProblemKind {
-    SheetSyntax,        // the CSV itself cannot be read; value: the reader's message
+    UnclosedQuote,      // the CSV cannot be read: a quoted field opened on `line` is not closed
+    TextAfterQuote,     // the CSV cannot be read: text follows a closing quote
+    BadEncoding,        // value: the encoding tried after UTF-8 ("UTF-16": one without byte-order mark)
     NoMacColumn,        // the header names no MAC column
     UnknownColumn,      // value: the column name
     RepeatedColumn,     // value: the column name
     TooManyFields,      // a row has more fields than the header
     NoMac,              // a row without MAC
-    BadNumber,          // value, not a number in the column's range
+    BadMac,             // value: no MAC address in any notation
+    BadNumber,          // value, not a number in the column's range; other: the allowed values
     BadAddress,         // value, not a dotted IPv4 address (servers)
     AddressRule,        // one of the nine address rules: fault
     AutoIpWithAddress,  // AutoIP 1 together with IP, Mask or Gateway
@@ -41,7 +44,7 @@ struct CommissionProblem {
 
     int line = 0;        // 1-based line of the sheet; 0 for the whole sheet
     std::string column;  // empty when the row as a whole is wrong
-    ProblemKind kind = ProblemKind::SheetSyntax;
+    ProblemKind kind = ProblemKind::NoMacColumn;
     std::string value;
     int otherLine = 0;
     std::string other;

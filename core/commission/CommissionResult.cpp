@@ -2,6 +2,9 @@
 
 #include "core/records/Csv.h"
 
+#include <functional>
+#include <utility>
+
 const char* outcomeKeyword(Outcome outcome)
 {
     switch (outcome) {
@@ -23,14 +26,14 @@ const char* outcomeKeyword(Outcome outcome)
     return "";
 }
 
-std::string outcomeDetail(const TerminalOutcome& outcome)
+namespace {
+
+std::string changesText(const std::vector<PlannedChange>& changes)
 {
-    if (outcome.outcome != Outcome::NotVerified)
-        return std::string();
-    if (outcome.unmet.empty())
-        return "not found";
     std::string detail;
-    for (const PlannedChange& change : outcome.unmet) {
+    for (const PlannedChange& change : changes) {
+        if (change.current == change.wanted)
+            continue;
         if (!detail.empty())
             detail += "; ";
         detail += change.column + "=" + change.current + " (sheet " + change.wanted + ")";
@@ -38,18 +41,47 @@ std::string outcomeDetail(const TerminalOutcome& outcome)
     return detail;
 }
 
-std::string commissionResultCsv(
-    const std::vector<std::string>& columns, const CommissionPlan& plan, const std::vector<TerminalOutcome>& outcomes)
+std::string resultCsv(const std::vector<std::string>& columns, const CommissionPlan& plan,
+    const std::function<std::pair<std::string, std::string>(size_t)>& outcome)
 {
     std::vector<std::string> header = columns;
     header.push_back("Outcome");
     header.push_back("Detail");
     std::string text = kUtf8Bom + CsvLine(header);
-    for (size_t i = 0; i < plan.entries.size() && i < outcomes.size(); ++i) {
+    for (size_t i = 0; i < plan.entries.size(); ++i) {
         std::vector<std::string> fields = plan.entries[i].row.fields;
-        fields.push_back(outcomeKeyword(outcomes[i].outcome));
-        fields.push_back(outcomeDetail(outcomes[i]));
+        const auto what = outcome(i);
+        fields.push_back(what.first);
+        fields.push_back(what.second);
         text += CsvLine(fields);
     }
     return text;
+}
+
+}  // namespace
+
+std::string outcomeDetail(const TerminalOutcome& outcome)
+{
+    if (outcome.outcome != Outcome::NotVerified)
+        return std::string();
+    if (outcome.unmet.empty())
+        return "not found";
+    return changesText(outcome.unmet);
+}
+
+std::string commissionResultCsv(
+    const std::vector<std::string>& columns, const CommissionPlan& plan, const std::vector<TerminalOutcome>& outcomes)
+{
+    return resultCsv(columns, plan, [&](size_t i) {
+        const TerminalOutcome& o = i < outcomes.size() ? outcomes[i] : TerminalOutcome();
+        return std::make_pair(std::string(outcomeKeyword(o.outcome)), outcomeDetail(o));
+    });
+}
+
+std::string commissionPlanCsv(const std::vector<std::string>& columns, const CommissionPlan& plan)
+{
+    return resultCsv(columns, plan, [&](size_t i) {
+        const PlanEntry& entry = plan.entries[i];
+        return std::make_pair(std::string(entry.alreadySet ? "already-set" : "planned"), changesText(entry.changes));
+    });
 }

@@ -1,5 +1,6 @@
-// The record of a commissioning run as CSV: the sheet's columns as written,
-// then the outcome (a fixed keyword scripts can test) and its detail.
+// The record of a commissioning run (or its plan) as CSV: the sheet's
+// columns as written, then the outcome (a fixed keyword scripts can test)
+// and its detail, in English for scripts.
 // Plain C++; any thread.
 #pragma once
 
@@ -19,3 +20,7 @@ std::string outcomeDetail(const TerminalOutcome& outcome);
 // The whole result file, UTF-8 with byte-order mark.
 std::string commissionResultCsv(
     const std::vector<std::string>& columns, const CommissionPlan& plan, const std::vector<TerminalOutcome>& outcomes);
+
+// The plan as a result file before anything is sent: "already-set" or
+// "planned", the detail naming each value to change ("ID=3 (sheet 12)").
+std::string commissionPlanCsv(const std::vector<std::string>& columns, const CommissionPlan& plan);

@@ -2,11 +2,18 @@
 
 #include "core/commission/CommissionResult.h"
 
+#include <map>
+
 namespace {
 
+// A value as the user wrote it, with control characters shown as escapes:
+// a NUL would otherwise end the message where it stands.
 QString text(const std::string& s)
 {
-    return QString::fromStdString(s);
+    QString out;
+    for (const QChar c : QString::fromStdString(s))
+        out += c.unicode() < 0x20 ? QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0')) : QString(c);
+    return out;
 }
 
 }  // namespace
@@ -15,8 +22,16 @@ QString CommissionTexts::problem(const CommissionProblem& p)
 {
     QString what;
     switch (p.kind) {
-    case ProblemKind::SheetSyntax:
-        what = tr("表格无法读取：%1").arg(text(p.value));
+    case ProblemKind::UnclosedQuote:
+        what = tr("引号中的字段没有结束");
+        break;
+    case ProblemKind::TextAfterQuote:
+        what = tr("右引号后还有文字");
+        break;
+    case ProblemKind::BadEncoding:
+        what = p.value == "UTF-16" ? tr("文件似乎是没有字节顺序标记的UTF-16，请另存为UTF-8")
+            : p.value.empty()      ? tr("文件不是UTF-8编码，请另存为UTF-8")
+                                   : tr("文件既不是UTF-8也不是%1编码，请另存为UTF-8").arg(text(p.value));
         break;
     case ProblemKind::NoMacColumn:
         what = tr("表头缺少MAC列");
@@ -33,8 +48,11 @@ QString CommissionTexts::problem(const CommissionProblem& p)
     case ProblemKind::NoMac:
         what = tr("缺少MAC地址");
         break;
+    case ProblemKind::BadMac:
+        what = tr("“%1”不是MAC地址").arg(text(p.value));
+        break;
     case ProblemKind::BadNumber:
-        what = tr("“%1”不是允许的数值").arg(text(p.value));
+        what = tr("“%1”不是允许的数值（允许：%2）").arg(text(p.value), text(p.other));
         break;
     case ProblemKind::BadAddress:
         what = tr("“%1”不是IPv4地址").arg(text(p.value));
@@ -88,7 +106,55 @@ QString CommissionTexts::outcome(const TerminalOutcome& o)
     case Outcome::NoAnswer:
         return tr("无应答");
     case Outcome::NotVerified:
-        return tr("已应答但未验证：%1").arg(QString::fromStdString(outcomeDetail(o)));
+        return tr("已应答但未验证：%1").arg(o.unmet.empty() ? tr("搜索中没有找到") : unmet(o.unmet));
+    case Outcome::NotSent:
+        return tr("未发送");
+    }
+    return QString();
+}
+
+QString CommissionTexts::unmet(const std::vector<PlannedChange>& unmet)
+{
+    QStringList out;
+    for (const PlannedChange& change : unmet)
+        out << tr("%1为%2（表格为%3）").arg(text(change.column), text(change.current), text(change.wanted));
+    return out.join(tr("；"));
+}
+
+QString CommissionTexts::ignoredColumns(const CommissionSheet& sheet)
+{
+    QStringList names;
+    for (const std::string& name : sheet.ignored)
+        names << text(name);
+    return names.isEmpty() ? QString() : tr("已忽略不能设置的列：%1").arg(names.join(", "));
+}
+
+QString CommissionTexts::summary(const std::vector<TerminalOutcome>& outcomes)
+{
+    std::map<Outcome, int> counts;
+    for (const TerminalOutcome& o : outcomes)
+        ++counts[o.outcome];
+    QStringList parts;
+    for (const auto& count : counts)
+        parts << tr("%1 %2").arg(count.second).arg(outcomeName(count.first));
+    return tr("%1个终端：%2").arg(outcomes.size()).arg(parts.join(tr("，")));
+}
+
+QString CommissionTexts::outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Pending:
+        return tr("等待中");
+    case Outcome::AlreadySet:
+        return tr("已是表格中的设置");
+    case Outcome::Verified:
+        return tr("已设置并验证");
+    case Outcome::Refused:
+        return tr("被拒绝");
+    case Outcome::NoAnswer:
+        return tr("无应答");
+    case Outcome::NotVerified:
+        return tr("未验证");
     case Outcome::NotSent:
         return tr("未发送");
     }

@@ -17,6 +17,13 @@ public:
     // "line 4, IP: ..." (or the sheet as a whole) with what is wrong.
     static QString problem(const CommissionProblem& problem);
     static QString outcome(const TerminalOutcome& outcome);
+    // What a verifying search showed instead: "ID为2（表格为12）；…".
+    static QString unmet(const std::vector<PlannedChange>& unmet);
+    // The note on the export's columns a sheet cannot set; empty when none.
+    static QString ignoredColumns(const CommissionSheet& sheet);
+    // One line counting each outcome: "5个终端：3 已设置并验证，2 无应答".
+    static QString summary(const std::vector<TerminalOutcome>& outcomes);
+    static QString outcomeName(Outcome outcome);
     // A plan entry's changes, values it keeps left out:
     // "ID 3 → 12, IP 10.0.0.3 → 10.0.0.12".
     static QString changes(const PlanEntry& entry);

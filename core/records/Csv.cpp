@@ -1,5 +1,7 @@
 #include "core/records/Csv.h"
 
+#include <algorithm>
+
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 namespace {
@@ -11,6 +13,40 @@ bool needsQuotes(const std::string& field)
     if (field.front() == ' ' || field.back() == ' ')
         return true;
     return field.find_first_of(",\"\r\n") != std::string::npos;
+}
+
+bool startsFormula(const std::string& text)
+{
+    return !text.empty() && std::string("=+-@\t\r").find(text.front()) != std::string::npos;
+}
+
+bool isBlank(const std::string& field)
+{
+    return field.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The separator and where the first row starts.
+char findSeparator(const std::string& text, size_t* at)
+{
+    const size_t end = text.find_first_of("\r\n", *at);
+    const std::string first = text.substr(*at, end == std::string::npos ? std::string::npos : end - *at);
+    if (first.size() == 5 && first.compare(0, 4, "sep=") == 0) {
+        *at = end == std::string::npos ? text.size() : end;
+        if (*at < text.size() && text[*at] == '\r')
+            ++*at;
+        if (*at < text.size() && text[*at] == '\n')
+            ++*at;
+        return first[4];
+    }
+    int counts[3] = {};
+    const char candidates[] = {',', ';', '\t'};
+    bool quoted = false;
+    for (char c : first) {
+        quoted = c == '"' ? !quoted : quoted;
+        for (int i = 0; i < 3 && !quoted; ++i)
+            counts[i] += c == candidates[i];
+    }
+    return candidates[std::max_element(counts, counts + 3) - counts];
 }
 
 }  // namespace
@@ -37,11 +73,25 @@ std::string CsvLine(const std::vector<std::string>& fields)
     return line;
 }
 
-bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, std::string* error)
+std::string spreadsheetText(const std::string& text)
+{
+    return startsFormula(text) ? "'" + text : text;
+}
+
+std::string plainText(const std::string& field)
+{
+    return field.size() > 1 && field.front() == '\'' && startsFormula(field.substr(1)) ? field.substr(1) : field;
+}
+
+bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, CsvError* error)
 {
     rows->clear();
     size_t at = text.compare(0, 3, kUtf8Bom) == 0 ? 3 : 0;
-    int line = 1;
+    const size_t start = at;
+    const char separator = findSeparator(text, &at);
+    int line = at > start ? 2 : 1;
+    const auto fieldEnds
+        = [&](size_t i) { return i >= text.size() || text[i] == separator || text[i] == '\r' || text[i] == '\n'; };
     while (at < text.size()) {
         CsvRow row;
         row.line = line;
@@ -53,7 +103,7 @@ bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, std::string* e
                 ++at;
                 for (;;) {
                     if (at >= text.size()) {
-                        *error = "line " + std::to_string(opened) + ": a quoted field is not closed";
+                        *error = {CsvError::UnclosedQuote, opened};
                         return false;
                     }
                     const char c = text[at++];
@@ -69,17 +119,17 @@ bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, std::string* e
                         ++line;
                     field += c;
                 }
-                if (at < text.size() && text[at] != ',' && text[at] != '\r' && text[at] != '\n') {
-                    *error = "line " + std::to_string(line) + ": text after a closing quote";
+                if (!fieldEnds(at)) {
+                    *error = {CsvError::TextAfterQuote, line};
                     return false;
                 }
             } else {
-                while (at < text.size() && text[at] != ',' && text[at] != '\r' && text[at] != '\n')
+                while (!fieldEnds(at))
                     field += text[at++];
             }
             row.fields.push_back(field);
             field.clear();
-            if (at < text.size() && text[at] == ',') {
+            if (at < text.size() && text[at] == separator) {
                 ++at;
                 continue;
             }
@@ -90,8 +140,7 @@ bool ParseCsv(const std::string& text, std::vector<CsvRow>* rows, std::string* e
             ++line;
             rowEnded = true;
         }
-        const bool blank = row.fields.size() == 1 && row.fields[0].empty();
-        if (!blank)
+        if (!std::all_of(row.fields.begin(), row.fields.end(), isBlank))
             rows->push_back(row);
     }
     return true;

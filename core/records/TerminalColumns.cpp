@@ -1,5 +1,7 @@
 #include "core/records/TerminalColumns.h"
 
+#include "core/records/Csv.h"
+
 #include <cstring>
 
 namespace {
@@ -42,6 +44,14 @@ const std::vector<TerminalColumn>& terminalColumns()
         {"SvcConfig", [](const TerminalParam& r) { return text(r.SvcConfig); }, false},
     };
     return columns;
+}
+
+std::vector<std::string> terminalCsvFields(const TerminalParam& record)
+{
+    std::vector<std::string> fields;
+    for (const TerminalColumn& column : terminalColumns())
+        fields.push_back(column.numeric ? column.text(record) : spreadsheetText(column.text(record)));
+    return fields;
 }
 
 const TerminalColumn* findTerminalColumn(const std::string& name)

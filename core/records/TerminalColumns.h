@@ -21,5 +21,9 @@ struct TerminalColumn {
 // tone and the service configuration.
 const std::vector<TerminalColumn>& terminalColumns();
 
+// A record's fields as a CSV or TSV line holds them: texts made safe for
+// spreadsheets (a terminal chooses its own name), numbers as they are.
+std::vector<std::string> terminalCsvFields(const TerminalParam& record);
+
 // The column named `name`, or null.
 const TerminalColumn* findTerminalColumn(const std::string& name);

@@ -33,7 +33,11 @@ TerminalParam composeSetRecord(const TerminalParam& current, const TerminalEdit&
     copyText(p.Server2, edit.server2);
     p.ServerPort = edit.serverPort;
     p.Server2Port = edit.server2Port;
-    p.UseDNS = 0;
+    p.UseDNS = edit.sendDns && edit.useDns ? 1 : 0;
+    if (edit.sendDns) {
+        copyText(p.DNS1, edit.dns1);
+        copyText(p.DNS2, edit.dns2);
+    }
     if (edit.setSpeed)
         p.Speed = edit.speed;
     p.PlayVol = edit.playVol;

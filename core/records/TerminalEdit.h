@@ -28,10 +28,16 @@ struct TerminalEdit {
     int8_t treble = 0;
     int8_t bass = 0;
     bool newMac = false;  // a fresh random MAC even without the factory address
+    // false: UseDNS 0 and no DNS lines, as the settings dialog sends; true:
+    // these values, so that commissioning leaves a terminal's DNS as it is
+    // unless the sheet names it.
+    bool sendDns = false;
+    bool useDns = false;
+    std::string dns1, dns2;  // empty: no line, the terminal keeps its own
 };
 
 // The SET record: `current` addressed by its present MAC (OldMAC), with the
-// edit's values, DNS and website left out, rebooting, and a fresh random MAC
+// edit's values, the website left out, DNS as the edit says, rebooting, and a fresh random MAC
 // when the edit asks for one or the terminal has the factory address;
 // otherwise no MAC, so the terminal keeps its own.
 TerminalParam composeSetRecord(const TerminalParam& current, const TerminalEdit& edit);

@@ -1,8 +1,10 @@
 // querytool-cli as a script runs it: the real program against the terminal
-// simulator on loopback (network namespace), its exit codes, its JSON read
-// back field by field, and a refused sheet that sends nothing.
+// simulator on loopback (network namespace), its exit codes, its JSON and
+// CSV read back field by field, and a refused sheet that sends nothing.
+#include "core/records/Csv.h"
 #include "core/records/TerminalColumns.h"
 #include "tests/commission/CommissionRig.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/ui/ScratchFolder.h"
 
 #include <QtTest>
@@ -11,7 +13,7 @@ namespace {
 
 struct CliRun {
     int exitCode = -1;
-    QByteArray out;
+    QByteArray out, err;
 };
 
 }  // namespace
@@ -22,20 +24,25 @@ class CliTest : public QObject {
     ScratchFolder folder;
     CommissionRig rig;
 
-    CliRun cli(const QStringList& arguments)
+    // Runs the program to its end; `meanwhile` (when given) runs once it has
+    // started, with requests going to `terminalPort` instead of the fleet.
+    CliRun cli(
+        const QStringList& arguments, uint16_t terminalPort = 0, const std::function<void()>& meanwhile = nullptr)
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBP_BROADCAST_ADDR", "127.255.255.255");
-        environment.insert("DBP_TERMINAL_PORT", QString::number(rig.sim->port()));
+        environment.insert("DBP_TERMINAL_PORT", QString::number(terminalPort != 0 ? terminalPort : rig.sim->port()));
         environment.insert("DBP_LOCAL_PORT", "0");
         environment.insert("DBP_SEARCH_SENDS", "0");
         process.setProcessEnvironment(environment);
         process.start(CLI_PROGRAM, arguments);
+        if (meanwhile && process.waitForStarted())
+            meanwhile();
         if (!process.waitForFinished(60000))
             return CliRun();
-        return {
-            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput()};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
     }
 
 private slots:
@@ -43,6 +50,9 @@ private slots:
     {
         std::vector<TerminalParam> fleet = commissionFleet(4);
         qstrcpy(fleet[3].Name, "广播终端");
+        // Texts a terminal chooses itself that a spreadsheet would run.
+        qstrcpy(fleet[1].Name, "=HYPERLINK(\"http://x\",\"y\")");
+        qstrcpy(fleet[2].Mode, "@SUM(A1)");
         QVERIFY(rig.start(fleet));
         QFile sheets[] = {QFile("bad.csv"), QFile("good.csv")};
         const QByteArray texts[] = {"MAC,ID\n00-12-37-00-00-01,2\n", "MAC,ID\n00-12-37-00-00-01,11\n"};
@@ -67,6 +77,27 @@ private slots:
         }
     }
 
+    // Read as a spreadsheet would: no field of the scan is a formula, yet
+    // the CSV reader gives every text back and Treble -3 stays a number.
+    void scanCsvIsSpreadsheetSafe()
+    {
+        const CliRun run = cli({"scan", "--format=csv", "--sort", "id"});
+        std::vector<CsvRow> rows;
+        CsvError error;
+        QVERIFY(ParseCsv(run.out.toStdString(), &rows, &error));
+        QCOMPARE(rows.size(), size_t(5));
+        for (size_t r = 1; r < rows.size(); ++r) {
+            const TerminalParam t = rig.sim->terminal(static_cast<int>(r) - 1);
+            for (size_t c = 0; c < terminalColumns().size(); ++c) {
+                const std::string& field = rows[r].fields.at(c);
+                QVERIFY2(field.empty() || QByteArray("=+-@").indexOf(field[0]) < 0 || terminalColumns()[c].numeric,
+                    field.c_str());
+                QCOMPARE(plainText(field), terminalColumns()[c].text(t));
+            }
+        }
+        QCOMPARE(rows[1].fields.at(21), std::string("-3"));
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -78,8 +109,14 @@ private slots:
         QTest::newRow("refused sheet sends nothing") << QStringList({"apply", "bad.csv"}) << 3 << 0;
         QTest::newRow("dry run sends nothing") << QStringList({"apply", "good.csv", "--dry-run"}) << 0 << 0;
         QTest::newRow("reboot: no answer") << QStringList({"reboot", "127.1.0.9"}) << 1 << 0;
+        QTest::newRow("reboot: broadcast address refused") << QStringList({"reboot", "127.255.255.255"}) << 2 << 0;
         QTest::newRow("reboot: unicast and broadcast copy") << QStringList({"reboot", "127.1.0.2"}) << 0 << 2;
+        QTest::newRow("result file not writable: nothing sent")
+            << QStringList({"apply", "good.csv", "--result", "missing/result.csv"}) << 4 << 0;
+        QTest::newRow("dry run writes the plan")
+            << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"}) << 0 << 0;
         QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
+        QTest::newRow("apply again: every terminal set already") << QStringList({"apply", "good.csv"}) << 0 << 0;
     }
 
     void exitCodes()
@@ -92,12 +129,65 @@ private slots:
         QCOMPARE(rig.sets().size(), sets);
     }
 
-    void resultFile()
+    // The engine takes a reply by its CSeq alone: an answer from another
+    // address than the one asked reboots nothing.
+    void rebootRefusesAnswerFromElsewhere()
     {
-        QFile result("result.csv");
+        LoopbackSocket asked, elsewhere(0x7F000002u);
+        const CliRun run = cli({"reboot", "127.0.0.1"}, asked.port(), [&] {
+            const std::vector<Datagram> get = asked.collect(1, 5000);
+            QCOMPARE(get.size(), size_t(1));
+            elsewhere.send("DBP/1.0 200 OK\r\nCSeq: " + headerValue(get[0].bytes, "CSeq")
+                    + "\r\nID: 7\r\nType: X\r\nMAC: 00-12-37-00-00-07\r\nIP: 127.0.0.1\r\n\r\n",
+                get[0].source, get[0].sourcePort);
+        });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("127.0.0.2"), run.err.constData());
+    }
+
+    void resultFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("plan") << "plan.csv" << QByteArray("00-12-37-00-00-01,11,planned,ID=1 (sheet 11)\r\n");
+        QTest::newRow("result") << "result.csv" << QByteArray("00-12-37-00-00-01,11,verified,\r\n");
+    }
+
+    void resultFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFile result(file);
         QVERIFY(result.open(QIODevice::ReadOnly));
-        QCOMPARE(
-            result.readAll(), QByteArray("\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n00-12-37-00-00-01,11,verified,\r\n"));
+        QCOMPARE(result.readAll(), "\xEF\xBB\xBFMAC,ID,Outcome,Detail\r\n" + text);
+    }
+
+    // A script learns which terminal was rebooted, why a sheet was refused,
+    // and gets the terminals in a fixed order (terminal 1 has ID 11 by now).
+    void whatWasDone()
+    {
+        QList<int> ids;
+        for (const QJsonValue& t : QJsonDocument::fromJson(cli({"scan", "--format=json", "--sort=id"}).out)
+                                       .object()
+                                       .value("terminals")
+                                       .toArray())
+            ids << t.toObject().value("ID").toInt();
+        QCOMPARE(ids, QList<int>({2, 3, 4, 11}));
+        QVERIFY(cli({"reboot", "127.1.0.3"}).out.contains("MAC 00-12-37-00-00-03，IP 127.1.0.3"));
+        const QJsonArray problems = QJsonDocument::fromJson(cli({"apply", "bad.csv", "--format", "json"}).out)
+                                        .object()
+                                        .value("problems")
+                                        .toArray();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0].toObject().value("line").toInt(), 2);
+        // A person gets the first 50 problems and a count of the rest.
+        QFile many("many.csv");
+        QVERIFY(many.open(QIODevice::WriteOnly)
+            && many.write("MAC,ID\n" + QByteArray("00-12-37-00-00-01,0\n").repeated(60)));
+        many.close();
+        const QList<QByteArray> lines = cli({"apply", "many.csv"}).err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 51);
+        QVERIFY(lines.last().contains("另有69处"));
     }
 };
 

@@ -6,12 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-LoopbackSocket::LoopbackSocket()
+LoopbackSocket::LoopbackSocket(uint32_t address)
     : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
 {
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(kLocalhost);
+    local.sin_addr.s_addr = htonl(address);
     socklen_t length = sizeof local;
     const int on = 1;
     if (bind(fd_, reinterpret_cast<sockaddr*>(&local), length) == 0

@@ -1,4 +1,5 @@
-// LoopbackSocket: a plain UDP socket on 127.0.0.1 for tests. It plays the
+// LoopbackSocket: a plain UDP socket on 127.0.0.1 (or another loopback
+// address) for tests. It plays the
 // requesting program towards the simulator, or a terminal the simulator
 // cannot imitate towards the engine. Used by one test thread.
 #pragma once
@@ -18,7 +19,7 @@ struct Datagram {
 
 class LoopbackSocket {
 public:
-    LoopbackSocket();  // a free port, broadcasts allowed
+    explicit LoopbackSocket(uint32_t address = kLocalhost);  // a free port there, broadcasts allowed
     ~LoopbackSocket();
     LoopbackSocket(const LoopbackSocket&) = delete;
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;

@@ -1,6 +1,8 @@
 // The window's batch configuration end to end: the search page's button, the
 // dialog reading a sheet, planning, applying against the simulator over UDP
-// on loopback (network namespace), its outcome, and the window's new search.
+// on loopback (network namespace), its outcome, and the window's new search;
+// the export as a sheet that applies as it is.
+#include "core/commission/SheetFile.h"
 #include "tests/ui/DiscoveryRig.h"
 #include "tests/ui/ModalWatcher.h"
 #include "ui/batch/BatchConfigDialog.h"
@@ -46,6 +48,33 @@ private slots:
         QCOMPARE(rig.sim->terminal(1).ID, 12);
         // Searched anew: the table shows the new ID.
         QTRY_VERIFY(!table->findItems("12", Qt::MatchExactly).isEmpty());
+    }
+
+    // Exported and read back, the sheet finds every terminal and changes nothing.
+    void exportAsSheet()
+    {
+        DiscoveryRig rig;
+        // A reply shows a server port only beside a server address.
+        QVERIFY(rig.start({record("Server=127.0.0.9", testTerminal(1, "NA-100", "Hall")),
+            record("Server=127.0.0.9", testTerminal(2, "MS-10", "Desk"))}));
+        BatchConfigDialog dialog(rig.thread->engine());
+        ModalWatcher watcher;
+        watcher.setHandler([&](QWidget* modal) {
+            QTimer::singleShot(0, modal, [modal] {
+                child<QLineEdit>(modal, "fileNameEdit")->setText("exported.csv");
+                static_cast<QDialog*>(modal)->accept();
+            });
+            return true;
+        });
+        child<QPushButton>(&dialog, "exportSheetBtn")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("exported.csv"), 10000);
+        CommissionSheet sheet;
+        QString error;
+        QVERIFY(readSheetFile("exported.csv", &sheet, &error));
+        const CommissionPlan plan = planCommission(sheet, rig.sim->terminals());
+        QCOMPARE(plan.problems.size(), size_t(0));
+        QCOMPARE(plan.entries.size(), size_t(2));
+        QVERIFY(plan.entries[0].alreadySet && plan.entries[1].alreadySet);
     }
 };
 

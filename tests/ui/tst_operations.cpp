@@ -269,10 +269,9 @@ private slots:
         const bool failed = file.size() > 200;
         QCOMPARE(watcher->summary().last().startsWith(QString::fromUtf8("导出列表: 无法保存 ")), failed);
         std::vector<CsvRow> rows;
-        std::string error;
-        QVERIFY2(failed ? text == "old"
-                        : text.compare(0, 3, kUtf8Bom) == 0 && ParseCsv(text, &rows, &error) && rows.size() == 3,
-            error.c_str());
+        CsvError error;
+        QVERIFY(failed ? text == "old"
+                       : text.compare(0, 3, kUtf8Bom) == 0 && ParseCsv(text, &rows, &error) && rows.size() == 3);
         for (size_t r = 0; r < rows.size(); ++r) {  // the header, then one row per terminal, found by its ID
             for (size_t c = 0; c < terminalColumns().size(); ++c) {
                 const TerminalColumn& column = terminalColumns()[c];

@@ -2,9 +2,11 @@
 
 #include "core/commission/CommissionResult.h"
 #include "core/commission/CommissionTexts.h"
+#include "core/commission/SheetExport.h"
+#include "core/commission/SheetFile.h"
+#include "core/commission/WholeFile.h"
 #include "ui_BatchConfigDialog.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -26,6 +28,7 @@ BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, QWidget* parent)
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(ui->chooseBtn, &QPushButton::clicked, this, &BatchConfigDialog::chooseSheet);
+    connect(ui->exportSheetBtn, &QPushButton::clicked, this, &BatchConfigDialog::exportSheet);
     connect(ui->applyBtn, &QPushButton::clicked, this, &BatchConfigDialog::startApply);
     connect(ui->stopBtn, &QPushButton::clicked, this, &BatchConfigDialog::stopApply);
     connect(ui->saveBtn, &QPushButton::clicked, this, &BatchConfigDialog::saveResult);
@@ -54,7 +57,7 @@ void BatchConfigDialog::chooseSheet()
 
 void BatchConfigDialog::loadSheet(const QString& path)
 {
-    if (run != nullptr && run->phase() != CommissionRun::Phase::Done)
+    if (search != nullptr || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
         return;
     run.reset();
     ui->sheetPathEdit->setText(path);
@@ -65,29 +68,53 @@ void BatchConfigDialog::loadSheet(const QString& path)
     sheet = CommissionSheet();
     plan = CommissionPlan();
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ui->summaryLabel->setText(tr("无法读取%1").arg(path));
+    QString error;
+    if (!readSheetFile(path, &sheet, &error)) {
+        ui->summaryLabel->setText(tr("无法读取%1：%2").arg(path, error));
         return;
     }
-    std::vector<CommissionProblem> problems;
-    readCommissionSheet(file.readAll().toStdString(), &sheet, &problems);
-    if (!problems.empty()) {
-        showProblems(problems);
+    if (!sheet.readable) {
+        showProblems(sheet.problems);
         return;
     }
     if (engine == nullptr)
         return;
     ui->chooseBtn->setEnabled(false);
+    ui->exportSheetBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
+    exporting = false;
     search = std::make_unique<TerminalSearch>(engine);
     ticker.start();
+}
+
+void BatchConfigDialog::exportSheet()
+{
+    if (engine == nullptr || search != nullptr || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
+        return;
+    ui->chooseBtn->setEnabled(false);
+    ui->exportSheetBtn->setEnabled(false);
+    ui->applyBtn->setEnabled(false);
+    ui->summaryLabel->setText(tr("正在搜索终端…"));
+    exporting = true;
+    search = std::make_unique<TerminalSearch>(engine);
+    ticker.start();
+}
+
+void BatchConfigDialog::saveSheet(const std::vector<TerminalParam>& terminals)
+{
+    ui->summaryLabel->setText(tr("找到%1个终端。").arg(terminals.size()));
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("导出为配置表"), QStringLiteral("terminals-sheet.csv"), tr("CSV表格 (*.csv)"));
+    QString error;
+    if (!path.isEmpty() && !writeWholeFile(path, QByteArray::fromStdString(commissionSheetCsv(terminals)), &error))
+        QMessageBox::warning(this, tr("导出为配置表"), tr("无法写入%1：%2").arg(path, error));
 }
 
 void BatchConfigDialog::startApply()
 {
     ui->applyBtn->setEnabled(false);
     ui->chooseBtn->setEnabled(false);
+    ui->exportSheetBtn->setEnabled(false);
     ui->stopBtn->setEnabled(true);
     run = std::make_unique<CommissionRun>(engine, plan);
     ui->progressBar->setMaximum(std::max(1, run->toSend()));
@@ -107,22 +134,17 @@ void BatchConfigDialog::saveResult()
     const QString path = QFileDialog::getSaveFileName(this, tr("保存结果"), QString(), tr("CSV表格 (*.csv)"));
     if (path.isEmpty() || run == nullptr)
         return;
-    QFile file(path);
     const QByteArray text = QByteArray::fromStdString(commissionResultCsv(sheet.columns, plan, run->outcomes()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        QMessageBox::warning(this, tr("保存结果"), tr("无法写入%1").arg(path));
+    QString error;
+    if (!writeWholeFile(path, text, &error))
+        QMessageBox::warning(this, tr("保存结果"), tr("无法写入%1：%2").arg(path, error));
 }
 
 void BatchConfigDialog::tick()
 {
     if (search != nullptr) {
-        if (search->step())
-            return;
-        plan = planCommission(sheet, search->terminals());
-        search.reset();
-        ticker.stop();
-        ui->chooseBtn->setEnabled(true);
-        showPlan();
+        if (!search->step())
+            searchDone();
         return;
     }
     if (run == nullptr)
@@ -134,8 +156,27 @@ void BatchConfigDialog::tick()
     ticker.stop();
     ui->stopBtn->setEnabled(false);
     ui->chooseBtn->setEnabled(true);
+    ui->exportSheetBtn->setEnabled(true);
     ui->saveBtn->setEnabled(true);
     showOutcomes();
+}
+
+void BatchConfigDialog::searchDone()
+{
+    const std::vector<TerminalParam> found = search->terminals();
+    search.reset();
+    ticker.stop();
+    ui->chooseBtn->setEnabled(true);
+    ui->exportSheetBtn->setEnabled(true);
+    if (exporting) {
+        // A plan loaded before can still be applied.
+        ui->applyBtn->setEnabled(run == nullptr && plan.problems.empty()
+            && std::any_of(plan.entries.begin(), plan.entries.end(), [](const PlanEntry& e) { return !e.alreadySet; }));
+        saveSheet(found);
+        return;
+    }
+    plan = planCommission(sheet, found);
+    showPlan();
 }
 
 void BatchConfigDialog::showProblems(const std::vector<CommissionProblem>& problems)
@@ -162,7 +203,9 @@ void BatchConfigDialog::showPlan()
             CommissionTexts::changes(entry),
             entry.alreadySet ? CommissionTexts::outcome({Outcome::AlreadySet, {}}) : QString());
     }
-    ui->summaryLabel->setText(tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend));
+    const QString note = CommissionTexts::ignoredColumns(sheet);
+    ui->summaryLabel->setText(
+        tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend) + (note.isEmpty() ? "" : "\n" + note));
     ui->applyBtn->setEnabled(toSend > 0);
     fitColumns();
 }
@@ -186,13 +229,9 @@ void BatchConfigDialog::showProgress()
 
 void BatchConfigDialog::showOutcomes()
 {
-    int succeeded = 0;
-    for (size_t i = 0; i < plan.entries.size(); ++i) {
-        const TerminalOutcome& outcome = run->outcomes()[i];
-        succeeded += outcome.outcome == Outcome::Verified || outcome.outcome == Outcome::AlreadySet;
-        ui->planTable->item(static_cast<int>(i), kResult)->setText(CommissionTexts::outcome(outcome));
-    }
-    ui->summaryLabel->setText(tr("完成：%1个终端中%2个符合表格。").arg(plan.entries.size()).arg(succeeded));
+    for (size_t i = 0; i < plan.entries.size(); ++i)
+        ui->planTable->item(static_cast<int>(i), kResult)->setText(CommissionTexts::outcome(run->outcomes()[i]));
+    ui->summaryLabel->setText(tr("完成：%1").arg(CommissionTexts::summary(run->outcomes())));
 }
 
 void BatchConfigDialog::setRow(int row, int line, const QString& mac, const QString& changes, const QString& result)

@@ -1,6 +1,7 @@
 // BatchConfigDialog: commissioning from the window. Reads a sheet, searches,
 // shows the plan and its problems, applies it with progress and cancel, shows
-// each terminal's outcome and saves the result. Searches and the apply are
+// each terminal's outcome and saves the result; exports the terminals found
+// as a sheet to start from. Searches and the apply are
 // driven by a timer on the user-interface thread through the engine's
 // non-blocking requests, so the window never waits. User-interface thread.
 #pragma once
@@ -36,12 +37,15 @@ public slots:
 
 private slots:
     void chooseSheet();
+    void exportSheet();
     void startApply();
     void stopApply();
     void saveResult();
     void tick();
 
 private:
+    void searchDone();
+    void saveSheet(const std::vector<TerminalParam>& terminals);
     void showProblems(const std::vector<CommissionProblem>& problems);
     void showPlan();
     void showProgress();
@@ -56,5 +60,6 @@ private:
     CommissionSheet sheet;
     CommissionPlan plan;
     std::unique_ptr<TerminalSearch> search;
+    bool exporting = false;  // the search is for an export, not a plan
     std::unique_ptr<CommissionRun> run;
 };

@@ -1,5 +1,7 @@
 #include "ui/main/TerminalTableActions.h"
 
+#include "core/records/Csv.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -111,7 +113,7 @@ QString TerminalTableActions::rowsText(const QTableWidget* table, QList<int> row
     for (int row : rows) {
         QStringList cells;
         for (int column = 0; column < table->columnCount(); ++column)
-            cells << cellText(table, row, column);
+            cells << QString::fromStdString(spreadsheetText(cellText(table, row, column).toStdString()));
         text += cells.join('\t') + '\n';
     }
     return text;

@@ -18,10 +18,7 @@ QByteArray TerminalExport::csv(const QList<TerminalParam>& records)
         fields.push_back(column.name);
     std::string text = kUtf8Bom + CsvLine(fields);
     for (const TerminalParam& record : records) {
-        fields.clear();
-        for (const TerminalColumn& column : columns)
-            fields.push_back(column.text(record));
-        text += CsvLine(fields);
+        text += CsvLine(terminalCsvFields(record));
     }
     return QByteArray::fromStdString(text);
 }
