@@ -1,6 +1,6 @@
 #include "cli/CliCommands.h"
 
-#include <cstdio>
+#include "platform/ConsoleOutput.h"
 
 QString CliCommands::help()
 {
@@ -23,11 +23,12 @@ QString CliCommands::help()
 
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    const QByteArray bytes = (text + '\n').toUtf8();
+    ConsoleWrite(ConsoleStream::Error, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 void printOut(const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stdout);
-    std::fflush(stdout);
+    const QByteArray bytes = text.toUtf8();
+    ConsoleWrite(ConsoleStream::Output, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
