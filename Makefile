@@ -4,6 +4,8 @@
 # Variants: make test SANITIZE=1 (AddressSanitizer + UBSan; SANITIZE=address
 # says the same), make test SANITIZE=thread (ThreadSanitizer), make test QT=6
 # (Qt 6 instead of Qt 5.15). Also: make fuzz, make bench.
+# Windows: make windows (cross-built programs in build-windows/, then the
+# package), make test-windows (the suite under Wine in a private namespace).
 
 SANITIZE ?=
 QT ?= 5
@@ -32,7 +34,10 @@ export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions
 # see) are not checked; their pthread calls and all of our code are.
 export TSAN_OPTIONS ?= halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
 
-.PHONY: all deps build test run fuzz bench clean
+WINDOWS_BUILD_DIR ?= build-windows
+WINDOWS_PROGRAMS = QueryTool querytool-cli dbp-terminal-sim query_translations
+
+.PHONY: all deps build test run fuzz bench clean windows windows-configure test-windows
 
 all: build
 
@@ -55,5 +60,17 @@ fuzz: deps
 bench: build
 	scripts/in-netns sh -c 'for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true'
 
+# The Qt kit comes from scripts/build-qt-windows (unpacked or built once,
+# cached outside the tree).
+windows-configure:
+	@WINDOWS=1 scripts/install-deps
+	prefix=$$(scripts/build-qt-windows) && \
+	cmake -S . -B $(WINDOWS_BUILD_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	    -DQT_WINDOWS_PREFIX="$$prefix" -DSANITIZE= -DQT_MAJOR=5
+
+windows: windows-configure
+	cmake --build $(WINDOWS_BUILD_DIR) --target $(WINDOWS_PROGRAMS)
+	if [ -x scripts/package-windows ]; then scripts/package-windows $(WINDOWS_BUILD_DIR); fi
+
 clean:
-	rm -rf build build-asan build-tsan build-qt6 build-fuzz
+	rm -rf build build-asan build-tsan build-qt6 build-fuzz build-windows
