@@ -28,7 +28,7 @@ class Capture:
         self.sock.bind(("lo", 0))
         self.sock.settimeout(0.2)
         self.datagrams, self.running = [], True
-        self.thread = threading.Thread(target=self.run)
+        self.thread = threading.Thread(target=self.run, daemon=True)
         self.thread.start()
 
     def run(self):
@@ -42,6 +42,8 @@ class Capture:
                 continue
             header = (ip[0] & 15) * 4
             sport, dport = struct.unpack("!HH", ip[header:header + 4])
+            if not {sport, dport} & {SIM_PORT, TOOL_PORT}:
+                continue
             self.datagrams.append((socket.inet_ntoa(ip[12:16]), sport, socket.inet_ntoa(ip[16:20]), dport,
                                    bytes(ip[header + 8:])))
 
@@ -64,9 +66,11 @@ def exchange(cli, sim):
                    DBP_LOCAL_PORT=str(TOOL_PORT))
         table = subprocess.run(cli + ["scan", "--format", "csv"], env=env, capture_output=True, timeout=120)
     finally:
-        os.killpg(simulator.pid, signal.SIGTERM)
+        if simulator.poll() is None:
+            os.killpg(simulator.pid, signal.SIGTERM)
         simulator.wait()
-    return table.returncode, table.stdout, capture.stop()
+        datagrams = capture.stop()
+    return table.returncode, table.stdout, datagrams
 
 
 def main():

@@ -5,12 +5,15 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
+#include <vector>
 
 // Replies name their source address in an IP_PKTINFO control message, as on
-// Linux. Wine ignores it (its replies all leave from the address the routes
-// pick), so under Wine the terminals cannot be told apart by sender.
+// Linux. Wine ignores it (and binds a socket for a loopback address to the
+// whole device), so under Wine, where raw sockets are Linux's own, each reply
+// goes out as a whole IPv4 packet carrying the terminal's address instead.
 struct SimWinSocket {
     SOCKET handle = INVALID_SOCKET;
+    SOCKET raw = INVALID_SOCKET;  // under Wine only
     WSAEVENT readable = WSA_INVALID_EVENT;
     WSAEVENT woken = WSA_INVALID_EVENT;  // manual reset: stays set once woken
     LPFN_WSARECVMSG recvMsg = nullptr;
@@ -44,6 +47,42 @@ template <typename Function> Function extension(SOCKET handle, GUID id)
                  nullptr, nullptr) != 0)
         return nullptr;
     return function;
+}
+
+bool underWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// An IPv4 + UDP packet; the system fills in the IP checksum, and a UDP
+// checksum of 0 means none.
+bool sendRaw(SOCKET raw, uint32_t from, uint16_t fromPort, uint32_t to, uint16_t toPort, const char* data, size_t size)
+{
+    constexpr size_t kHeaders = 28;
+    std::vector<unsigned char> packet(kHeaders + size);
+    const auto put16 = [&](size_t at, size_t value) {
+        packet[at] = static_cast<unsigned char>(value >> 8);
+        packet[at + 1] = static_cast<unsigned char>(value);
+    };
+    const auto put32 = [&](size_t at, uint32_t value) {
+        put16(at, value >> 16);
+        put16(at + 2, value & 0xFFFFu);
+    };
+    packet[0] = 0x45;  // version 4, 20-byte header
+    put16(2, packet.size());
+    packet[8] = 64;  // time to live
+    packet[9] = IPPROTO_UDP;
+    put32(12, from);
+    put32(16, to);
+    put16(20, fromPort);
+    put16(22, toPort);
+    put16(24, 8 + size);
+    std::memcpy(packet.data() + kHeaders, data, size);
+    const sockaddr_in dest = ipv4Address(to, 0);
+    return sendto(raw, reinterpret_cast<const char*>(packet.data()), static_cast<int>(packet.size()), 0,
+                  reinterpret_cast<const sockaddr*>(&dest), sizeof dest)
+        == static_cast<int>(packet.size());
 }
 
 }  // namespace
@@ -97,6 +136,8 @@ bool SimSocket::open(uint32_t bindAddress, uint16_t port, std::string* error)
     int length = sizeof local;
     getsockname(s.handle, reinterpret_cast<sockaddr*>(&local), &length);
     port_ = ntohs(local.sin_port);
+    if (underWine())
+        s.raw = ::socket(AF_INET, SOCK_RAW, IPPROTO_RAW);
     s.recvMsg = extension<LPFN_WSARECVMSG>(s.handle, WSAID_WSARECVMSG);
     s.sendMsg = extension<LPFN_WSASENDMSG>(s.handle, WSAID_WSASENDMSG);
     if (s.recvMsg == nullptr || s.sendMsg == nullptr || WSAEventSelect(s.handle, s.readable, FD_READ) != 0) {
@@ -113,6 +154,8 @@ void SimSocket::close()
         return;
     if (native_->handle != INVALID_SOCKET)
         closesocket(native_->handle);
+    if (native_->raw != INVALID_SOCKET)
+        closesocket(native_->raw);
     if (native_->readable != WSA_INVALID_EVENT)
         WSACloseEvent(native_->readable);
     if (native_->woken != WSA_INVALID_EVENT)
@@ -172,6 +215,8 @@ int SimSocket::receive(char* buffer, size_t size, uint32_t* source, uint16_t* so
 
 bool SimSocket::sendFrom(uint32_t from, uint32_t to, uint16_t toPort, const char* data, size_t size)
 {
+    if (native_->raw != INVALID_SOCKET)
+        return sendRaw(native_->raw, from, port_, to, toPort, data, size);
     sockaddr_in dest = ipv4Address(to, toPort);
     WSABUF payload{static_cast<ULONG>(size), const_cast<char*>(data)};
     char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
