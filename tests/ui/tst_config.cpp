@@ -27,7 +27,8 @@ private slots:
         // Read as another program would, while the store is still open; an
         // empty value counts as present.
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArrayList lines = file.readAll().split('\n');
+        // QSettings ends lines with CR LF on Windows.
+        QByteArrayList lines = file.readAll().replace("\r\n", "\n").split('\n');
         lines.removeAll(QByteArray());
         std::sort(lines.begin(), lines.end());
         QCOMPARE(lines, QByteArrayList({"MultSvr=0", "[General]", "language=zh", "mode=", "x=1"}));
