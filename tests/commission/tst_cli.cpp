@@ -70,6 +70,16 @@ private slots:
         }
     }
 
+    // CSV lines end in CR LF as written, on every system: a Windows text
+    // stream would double each CR.
+    void scanCsvKeepsItsLineEnds()
+    {
+        const CliRun run = cli({"scan", "--format", "csv"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count("\r\n"), 5);
+        QVERIFY(!run.out.contains("\r\r"));
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
