@@ -1,5 +1,7 @@
 #include "app/ConfigStore.h"
 
+#include "app/ConfigLocation.h"
+
 #include <QVariant>
 
 namespace {
@@ -25,7 +27,7 @@ bool validIndex(int index)
 QString ConfigStore::value(int index)
 {
     // Never destroyed: the configuration lives as long as the process.
-    static ConfigStore* instance = new ConfigStore("./config.ini");
+    static ConfigStore* instance = new ConfigStore(ConfigLocation::configFile());
     return instance->read(index);
 }
 

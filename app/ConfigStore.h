@@ -1,5 +1,5 @@
-// ConfigStore: the program's three settings in ./config.ini ("mode",
-// "MultSvr", "language"). Missing keys are written with their defaults when
+// ConfigStore: the program's three settings in config.ini ("mode",
+// "MultSvr", "language"), in the folder ConfigLocation chooses. Missing keys are written with their defaults when
 // the file is opened; nothing else is ever written. One process-wide
 // instance, created on first use; user-interface thread only.
 #pragma once
@@ -16,7 +16,7 @@ public:
     };
     static constexpr int kKeyCount = 3;
 
-    // The value of key `index` of ./config.ini (the process-wide instance);
+    // The value of key `index` of config.ini (the process-wide instance);
     // empty for an unknown index.
     static QString value(int index);
 

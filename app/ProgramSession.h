@@ -13,7 +13,7 @@
 class QueryTool;
 struct WindowConfig;
 
-// What the window takes from ./config.ini.
+// What the window takes from config.ini.
 WindowConfig windowConfigFromFile();
 
 class ProgramSession {

@@ -1,5 +1,6 @@
 #include "app/Translation.h"
 
+#include "app/ConfigLocation.h"
 #include "app/ConfigStore.h"
 
 #include <QCoreApplication>
@@ -15,8 +16,7 @@ void installTranslation()
     // Installed for the life of the application, or not at all.
     auto* translator = new QTranslator(QCoreApplication::instance());
     const QString language = ConfigStore::value(ConfigStore::Language);
-    const QString fileName = QString("./translate/%1.qm").arg(language, 0, QChar(' '));
-    if (translator->load(fileName))
+    if (translator->load(ConfigLocation::translationFile(language)))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

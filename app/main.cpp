@@ -1,5 +1,6 @@
-// QueryTool's entry point: socket layer, application, translation, worker
-// thread and main window up in this order, and down in reverse.
+// QueryTool's entry point: socket layer, display scaling, application,
+// translation, worker thread and main window up in this order, and down in
+// reverse.
 #include "app/EndpointOverrides.h"
 #include "app/ProgramSession.h"
 #include "app/Translation.h"
@@ -12,6 +13,16 @@ int main(int argc, char* argv[])
     if (!SocketLayerStartup())
         return -1;
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 5 grows only the fonts on a 150 % or 200 % display, so fixed sizes
+    // crowd and clip their texts; scaled as a whole, the window keeps its
+    // proportions. Qt 6 always scales.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
+    // 150 % stays 150 %: Qt 5 would round it up to 200 %, a third larger than
+    // the display asks for.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     installTranslation();
 

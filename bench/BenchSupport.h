@@ -13,12 +13,14 @@
 double benchNowMs();
 
 // A "Vm..." line of /proc/<pid>/status in kB (pid 0: this process); -1 if absent.
+// On Windows only VmRSS and VmHWM, from the working set.
 long benchStatusKb(const char* field, pid_t pid = 0);
 
 // CPU time (user + system, all threads) of a process, in milliseconds; -1 if gone.
 double benchCpuMs(pid_t pid);
 
-// Voluntary plus involuntary context switches of every thread of a process.
+// Voluntary plus involuntary context switches of every thread of a process;
+// -1 on Windows.
 long benchContextSwitches(pid_t pid);
 
 // Runs this program again with `arguments` and waits; its output goes to

@@ -1,6 +1,6 @@
 #include "cli/CliCommands.h"
 
-#include <cstdio>
+#include "platform/ConsoleOutput.h"
 
 QString CliCommands::help()
 {
@@ -26,13 +26,12 @@ QString CliCommands::help()
 // Written by length, so that a zero character cannot cut the text short.
 void printError(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    const QByteArray bytes = (text + '\n').toUtf8();
+    ConsoleWrite(ConsoleStream::Error, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 void printOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    ConsoleWrite(ConsoleStream::Output, bytes.constData(), static_cast<size_t>(bytes.size()));
 }

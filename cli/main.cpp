@@ -1,6 +1,7 @@
 // querytool-cli: the tool's search, commissioning and reboot without a
 // window, for scripts. Same protocol core, engine and DBP_* variables as the
 // window; results on standard output, errors on standard error.
+#include "app/ConfigLocation.h"
 #include "app/EndpointOverrides.h"
 #include "cli/CliCommands.h"
 #include "core/commission/CommissionSheet.h"
@@ -17,15 +18,16 @@
 
 namespace {
 
-// The window's language when its config.ini is in the working folder; the
-// file is only read, never made.
+// The window's language, from the config.ini the window would use from this
+// working folder; the file is only read, never made.
 void installTranslation()
 {
-    if (!QFileInfo::exists("./config.ini"))
+    const QString configFile = ConfigLocation::configFile();
+    if (!QFileInfo::exists(configFile))
         return;
-    const QString language = QSettings("./config.ini", QSettings::IniFormat).value("language").toString();
+    const QString language = QSettings(configFile, QSettings::IniFormat).value("language").toString();
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!language.isEmpty() && translator->load(QString("./translate/%1.qm").arg(language)))
+    if (!language.isEmpty() && translator->load(ConfigLocation::translationFile(language)))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;

@@ -18,7 +18,7 @@ int main(int argc, char** argv)
             std::ifstream file(entry.path(), std::ios::binary);
             const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
             // On stderr, unbuffered, so that it names the input the target aborts on.
-            std::fprintf(stderr, "%s (%zu bytes)\n", entry.path().filename().c_str(), bytes.size());
+            std::fprintf(stderr, "%s (%zu bytes)\n", entry.path().filename().string().c_str(), bytes.size());
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
             ++replayed;
         }

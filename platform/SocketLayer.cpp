@@ -1,6 +1,7 @@
 #include "platform/SocketLayer.h"
 
 #include "platform/SocketRegistry.h"
+#include "platform/SocketSystem.h"
 #include "platform/UdpSocket.h"
 
 #include <mutex>
@@ -24,6 +25,8 @@ Registry& registry()
 
 bool SocketLayerStartup()
 {
+    if (!StartSocketSystem())
+        return false;
     Registry& r = registry();
     std::lock_guard<std::mutex> guard(r.mutex);
     ++r.starts;
@@ -41,6 +44,7 @@ bool SocketLayerShutdown()
             socket->Shutdown();
         r.sockets.clear();
     }
+    StopSocketSystem();
     return true;
 }
 

@@ -8,6 +8,10 @@
 #include <atomic>
 #include <cstdint>
 
+#ifdef _WIN32
+struct WinSocketSet;  // the bound sockets and the events a wait watches
+#endif
+
 class UdpSocket {
 public:
     enum class Wait { Readable, TimedOut, Failed };
@@ -58,7 +62,11 @@ public:
     void Close();
 
 private:
+#ifdef _WIN32
+    WinSocketSet* sockets = nullptr;
+#else
     int handle = -1;
     int wakeHandle = -1;  // becomes readable on Shutdown
+#endif
     std::atomic<bool> down{false};
 };

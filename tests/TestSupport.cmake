@@ -10,5 +10,15 @@ function(add_qt_test name)
         set(T_TIMEOUT 120)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WINE_QTEST=1")
+endfunction()
+
+# native_test_path(var path): `path` as the test program sees it; under Wine
+# the machine's root is drive Z:.
+function(native_test_path var path)
+    if(CMAKE_CROSSCOMPILING AND WIN32)
+        set(${var} "Z:${path}" PARENT_SCOPE)
+    else()
+        set(${var} "${path}" PARENT_SCOPE)
+    endif()
 endfunction()

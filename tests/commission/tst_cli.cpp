@@ -24,13 +24,18 @@ class CliTest : public QObject {
     ScratchFolder folder;
     CommissionRig rig;
 
-    // Runs the program to its end; `meanwhile` (when given) runs once it has
-    // started, with requests going to `terminalPort` instead of the fleet.
-    CliRun cli(
-        const QStringList& arguments, uint16_t terminalPort = 0, const std::function<void()>& meanwhile = nullptr)
+    // Runs the program to its end in `workingFolder` (with `dataFolder` as
+    // the user's data folder, when given); `meanwhile` (when given) runs once
+    // it has started, with requests going to `terminalPort` instead of the fleet.
+    CliRun cli(const QStringList& arguments, uint16_t terminalPort = 0,
+        const std::function<void()>& meanwhile = nullptr, const QString& workingFolder = ".",
+        const QString& dataFolder = QString())
     {
         QProcess process;
+        process.setWorkingDirectory(workingFolder);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!dataFolder.isEmpty())
+            environment.insert("XDG_DATA_HOME", dataFolder);
         environment.insert("DBP_BROADCAST_ADDR", "127.255.255.255");
         environment.insert("DBP_TERMINAL_PORT", QString::number(terminalPort != 0 ? terminalPort : rig.sim->port()));
         environment.insert("DBP_LOCAL_PORT", "0");
@@ -98,6 +103,16 @@ private slots:
         QCOMPARE(rows[1].fields.at(21), std::string("-3"));
     }
 
+    // CSV lines end in CR LF as written, on every system: a Windows text
+    // stream would double each CR.
+    void scanCsvKeepsItsLineEnds()
+    {
+        const CliRun run = cli({"scan", "--format", "csv"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count("\r\n"), 5);
+        QVERIFY(!run.out.contains("\r\r"));
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -127,6 +142,48 @@ private slots:
         rig.sim->clearRequests();
         QCOMPARE(cli(arguments).exitCode, exitCode);
         QCOMPARE(rig.sets().size(), sets);
+    }
+
+    // config.ini from the working folder when the program may write there,
+    // else from the user's data folder; the translation from the working
+    // folder, else from beside the program. Output reaches the pipe as UTF-8.
+    void configAndTranslationFolders_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("workingLanguage");  // "": no ./config.ini
+        QTest::addColumn<QString>("dataLanguage");     // "": none in the data folder
+        QTest::addColumn<QByteArray>("usage");
+        // "local" exists only as ./translate/local.qm, a copy of en.qm.
+        QTest::newRow("unzipped: the working folder's translation") << true << "local" << "" << QByteArray("Usage:");
+        QTest::newRow("unzipped without translate/: beside the program") << true << "en" << "" << QByteArray("Usage:");
+        QTest::newRow("writable: the data folder is not read") << true << "" << "en" << QByteArray("用法：");
+        QTest::newRow("installed: the data folder's config.ini") << false << "" << "en" << QByteArray("Usage:");
+    }
+
+    void configAndTranslationFolders()
+    {
+        QFETCH(bool, writable);
+        QFETCH(QString, workingLanguage);
+        QFETCH(QString, dataLanguage);
+        QFETCH(QByteArray, usage);
+#ifdef Q_OS_WIN
+        if (!writable)
+            QSKIP("no folder is closed to the test, and the user's data folder stays where it is");
+#endif
+        QTemporaryDir working("working-XXXXXX");
+        QTemporaryDir data("data-XXXXXX");
+        QVERIFY(working.isValid() && data.isValid());
+        if (!workingLanguage.isEmpty())
+            QSettings(working.filePath("config.ini"), QSettings::IniFormat).setValue("language", workingLanguage);
+        if (!dataLanguage.isEmpty())
+            QSettings(data.filePath("QueryTool/config.ini"), QSettings::IniFormat).setValue("language", dataLanguage);
+        const QString programTranslations = QFileInfo(CLI_PROGRAM).absolutePath() + "/translate/";
+        QVERIFY(QDir(working.path()).mkdir("translate"));
+        QVERIFY(QFile::copy(programTranslations + "en.qm", working.filePath("translate/local.qm")));
+        // /proc is closed to every user, root included.
+        const CliRun run = cli({"--help"}, 0, nullptr, writable ? working.path() : "/proc", data.path());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith(usage), run.out.left(40).constData());
     }
 
     // The engine takes a reply by its CSeq alone: an answer from another

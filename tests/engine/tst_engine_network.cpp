@@ -5,7 +5,9 @@
 // root: namespaces, and a receive buffer forced past the system's cap. The
 // reply callback runs on the worker thread, everything else on the test thread.
 #include "LoopbackSocket.h"
+#ifndef _WIN32
 #include "PrivateNetwork.h"
+#endif
 #include "net/QueryThread.h"
 #include "platform/Ipv4Address.h"
 #include "platform/SocketLayer.h"
@@ -16,11 +18,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <future>
 #include <map>
 #include <mutex>
-#include <sched.h>
 #include <unistd.h>
 
 namespace {
@@ -119,6 +119,9 @@ private slots:
 
     void searchRepliesOfTenThousandTerminalsWaitInTheReceiveBuffer()
     {
+#ifdef _WIN32
+        QSKIP("under Wine the receive buffer cannot pass net.core.rmem_max");
+#endif
         Rig rig(10000);
         QVERIFY(rig.simStarted);
         QVERIFY(rig.engine->QueryAllTerminals());
@@ -204,9 +207,11 @@ private slots:
         QFETCH(uint, terminal);
         QFETCH(uint, broadcast);
         QFETCH(int, expected);
+#ifndef _WIN32
         const QString name = "qtool-private-" + QString::number(getpid());
         InNamespace privateNetwork(makeNamespaces({name}, {{"-n", name, "link", "set", "lo", "up"}})[0]);
         QVERIFY(privateNetwork.entered);
+#endif
         LoopbackSocket peer;
         NxNetControl engine(EndpointSettings{0, peer.port(), broadcast, 1});
         QVERIFY(engine.Open(0));
@@ -325,10 +330,15 @@ private slots:
     // its own, as terminals leave the factory.
     void realDefaultsThroughEveryAdapter()
     {
+#ifdef _WIN32
+        if (qgetenv("QUERYTOOL_TWO_LINKS") != "5")
+            QSKIP("runs in the two-link network that tests/support/two-link-run prepares");
+#else
         TwoLinkNetwork network(5);
         QVERIFY(network.started());
         InNamespace engineSide(network.toolSide);
         QVERIFY(engineSide.entered);
+#endif
         QueryThread thread;
         thread.engine()->replyCallback = collect;
         thread.start();
@@ -358,7 +368,9 @@ private slots:
         record.NewID = 4321;
         record.IsBroadcast = 1;
         QCOMPARE(thread.engine()->SetTerminal(&record), int(kReplyOk));
-        QCOMPARE(network.sims[1]->terminal(2).ID, 4321);
+        // Read back over the network: under Wine the terminals are in another process.
+        QCOMPARE(thread.engine()->GetTerminal("10.78.0.12", &record), int(kReplyOk));
+        QCOMPARE(record.ID, 4321);
     }
 };
 

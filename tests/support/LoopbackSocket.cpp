@@ -39,7 +39,7 @@ std::vector<Datagram> LoopbackSocket::collect(size_t count, int quietMs)
 {
     std::vector<Datagram> out;
     std::vector<char> buffer(65536);
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{static_cast<int>(fd_), POLLIN, 0};
     while (out.size() < count && poll(&p, 1, quietMs) == 1) {
         sockaddr_in from{};
         socklen_t length = sizeof from;
@@ -49,14 +49,4 @@ std::vector<Datagram> LoopbackSocket::collect(size_t count, int quietMs)
         out.push_back({std::string(buffer.data(), size_t(n)), ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)});
     }
     return out;
-}
-
-std::string headerValue(const std::string& message, const std::string& key)
-{
-    const std::string line = "\r\n" + key + ": ";
-    const size_t at = message.find(line);
-    if (at == std::string::npos)
-        return std::string();
-    const size_t start = at + line.size();
-    return message.substr(start, message.find("\r\n", start) - start);
 }

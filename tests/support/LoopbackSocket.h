@@ -2,6 +2,7 @@
 // address) for tests. It plays the
 // requesting program towards the simulator, or a terminal the simulator
 // cannot imitate towards the engine. Used by one test thread.
+// LoopbackSocket.cpp is the POSIX half, LoopbackSocketWin.cpp the Windows one.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,7 @@ public:
     std::vector<Datagram> collect(size_t count, int quietMs);
 
 private:
-    int fd_ = -1;
+    intptr_t fd_ = -1;  // wide enough for a Windows SOCKET
     uint16_t port_ = 0;
 };
 

@@ -54,7 +54,7 @@ template <size_t N> bool setText(char (&field)[N], const std::string& value)
 template <size_t N> bool setServer(char (&host)[N], uint16_t* port, const std::string& value)
 {
     size_t colon = value.rfind(':');
-    long p = 0;
+    long long p = 0;
     if (colon == std::string::npos || !parseLong(value.substr(colon + 1), 0, 65535, &p))
         return false;
     *port = static_cast<uint16_t>(p);
@@ -105,7 +105,7 @@ bool parseSimBehaviour(const std::string& text, SimBehaviour* behaviour)
 bool applyFleetItem(
     const std::string& key, const std::string& value, TerminalParam* t, SimBehaviour* behaviour, std::string* error)
 {
-    long n = 0;
+    long long n = 0;
     bool ok = true;
     if (key == "id") {
         ok = parseLong(value, INT32_MIN, INT32_MAX, &n);

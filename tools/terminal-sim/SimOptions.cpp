@@ -29,8 +29,8 @@ bool parseIndices(const std::string& text, std::vector<int>* out)
 {
     for (const std::string& item : splitList(text)) {
         size_t dash = item.find('-', 1);
-        long first = 0;
-        long last = 0;
+        long long first = 0;
+        long long last = 0;
         if (dash == std::string::npos) {
             if (!parseLong(item, 0, 1000000, &first))
                 return false;
@@ -39,7 +39,7 @@ bool parseIndices(const std::string& text, std::vector<int>* out)
             || !parseLong(item.substr(dash + 1), first, 1000000, &last)) {
             return false;
         }
-        for (long i = first; i <= last; ++i)
+        for (long long i = first; i <= last; ++i)
             out->push_back(static_cast<int>(i));
     }
     return true;
@@ -48,8 +48,8 @@ bool parseIndices(const std::string& text, std::vector<int>* out)
 bool parsePair(const std::string& text, std::vector<std::pair<int, int>>* out)
 {
     size_t colon = text.find(':');
-    long a = 0;
-    long b = 0;
+    long long a = 0;
+    long long b = 0;
     if (colon == std::string::npos || !parseLong(text.substr(0, colon), 0, 1000000, &a)
         || !parseLong(text.substr(colon + 1), 0, 1000000, &b))
         return false;
@@ -63,7 +63,7 @@ bool parseModels(const std::string& text, std::vector<SimModelShare>* out)
     for (const std::string& item : splitList(text)) {
         SimModelShare share;
         size_t colon = item.rfind(':');
-        long weight = 1;
+        long long weight = 1;
         if (colon != std::string::npos && !parseLong(item.substr(colon + 1), 0, 1000000, &weight))
             return false;
         share.type = item.substr(0, colon);
@@ -106,7 +106,7 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
             return false;
         }
         const std::string value = argv[++i];
-        long n = 0;
+        long long n = 0;
         double rate = 0.0;
         char* end = nullptr;
         bool ok = true;
@@ -117,7 +117,7 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
             config->modelMix.clear();
             ok = parseModels(value, &config->modelMix);
         } else if (option == "--seed") {
-            ok = parseLong(value, 0, 0xFFFFFFFFL, &n);
+            ok = parseLong(value, 0, 0xFFFFFFFFLL, &n);
             config->seed = static_cast<uint32_t>(n);
         } else if (option == "--fleet-file") {
             config->fleetFile = value;

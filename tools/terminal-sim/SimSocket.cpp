@@ -2,8 +2,11 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -30,8 +33,10 @@ bool SimSocket::open(uint32_t bindAddress, uint16_t port, std::string* error)
 {
     close();
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) {
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (fd_ < 0 || wakeFd_ < 0) {
         *error = std::string("socket: ") + std::strerror(errno);
+        close();
         return false;
     }
     // No SO_REUSEADDR: a second program on the same port must fail to
@@ -64,8 +69,28 @@ void SimSocket::close()
 {
     if (fd_ >= 0)
         ::close(fd_);
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
     fd_ = -1;
+    wakeFd_ = -1;
     port_ = 0;
+}
+
+SimSocket::Wait SimSocket::wait(int timeoutMs)
+{
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    if (poll(fds, 2, timeoutMs) < 0)
+        return errno == EINTR ? Wait::TimedOut : Wait::Failed;
+    if (fds[1].revents != 0)
+        return Wait::Woken;
+    return (fds[0].revents & POLLIN) ? Wait::Readable : Wait::TimedOut;
+}
+
+void SimSocket::wake()
+{
+    const uint64_t one = 1;
+    if (write(wakeFd_, &one, sizeof one) < 0)
+        perror("terminal simulator: wake");
 }
 
 int SimSocket::receive(char* buffer, size_t size, uint32_t* source, uint16_t* sourcePort, uint32_t* destination)

@@ -7,17 +7,12 @@
 #include "SimSocket.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
-#include <poll.h>
 #include <random>
-#include <sys/eventfd.h>
 #include <thread>
-#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -58,7 +53,6 @@ struct TerminalSimulator::State {
     std::unordered_set<uint32_t> broadcast;
     std::unordered_set<uint32_t> namespaceAddresses;
     SimSocket socket;
-    int wakeFd = -1;
     std::thread thread;
     std::atomic<bool> running{false};
     std::atomic<uint16_t> port{0};
@@ -225,13 +219,10 @@ struct TerminalSimulator::State {
         std::vector<char> buffer(kReceiveBuffer);
         std::vector<SimOutgoing> due;
         while (running) {
-            pollfd fds[2] = {{socket.fd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-            int timeout = schedule.msUntilNext(ReplySchedule::Clock::now());
-            if (poll(fds, 2, timeout) < 0 && errno != EINTR)
+            const SimSocket::Wait wait = socket.wait(schedule.msUntilNext(ReplySchedule::Clock::now()));
+            if (wait == SimSocket::Wait::Woken || wait == SimSocket::Wait::Failed)
                 break;
-            if (fds[1].revents != 0)
-                break;
-            if (fds[0].revents & POLLIN) {
+            if (wait == SimSocket::Wait::Readable) {
                 // A bounded batch, so that due replies are not held up by a flood.
                 for (int i = 0; i < 256; ++i) {
                     SimRequest r;
@@ -253,18 +244,34 @@ struct TerminalSimulator::State {
 
 std::string simAddressText(uint32_t address)
 {
-    char text[INET_ADDRSTRLEN];
-    in_addr a{htonl(address)};
-    inet_ntop(AF_INET, &a, text, sizeof text);
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFFu, (address >> 8) & 0xFFu,
+                  address & 0xFFu);
     return text;
 }
 
+// Strict dotted quad: four decimal parts of 0-255 without leading zeros.
 bool simParseAddress(const std::string& text, uint32_t* address)
 {
-    in_addr a{};
-    if (inet_pton(AF_INET, text.c_str(), &a) != 1)
+    uint32_t value = 0;
+    size_t at = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0 && (at >= text.size() || text[at++] != '.'))
+            return false;
+        const size_t start = at;
+        unsigned number = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            number = number * 10 + static_cast<unsigned>(text[at++] - '0');
+            if (number > 255 || (at - start > 1 && text[start] == '0'))
+                return false;
+        }
+        if (at == start)
+            return false;
+        value = value << 8 | number;
+    }
+    if (at != text.size())
         return false;
-    *address = ntohl(a.s_addr);
+    *address = value;
     return true;
 }
 
@@ -329,16 +336,10 @@ bool TerminalSimulator::start()
         d->error = "cannot write log file " + c.logFile;
         return false;
     }
-    d->wakeFd = eventfd(0, EFD_CLOEXEC);
-    if (d->wakeFd < 0 || !d->socket.open(bind, c.port, &d->error)) {
-        if (d->wakeFd < 0)
-            d->error = "eventfd failed";
+    if (!d->socket.open(bind, c.port, &d->error)) {
         if (d->logFile != nullptr)
             std::fclose(d->logFile);
         d->logFile = nullptr;
-        if (d->wakeFd >= 0)
-            close(d->wakeFd);
-        d->wakeFd = -1;
         return false;
     }
     d->rng.seed(c.seed);
@@ -353,15 +354,11 @@ void TerminalSimulator::stop()
     if (!d->running)
         return;
     d->running = false;
-    uint64_t one = 1;
-    if (write(d->wakeFd, &one, sizeof one) < 0)
-        perror("terminal simulator: wake");
+    d->socket.wake();
     d->thread.join();
     std::lock_guard<std::mutex> lock(d->mutex);
     d->socket.close();
     d->port = 0;
-    close(d->wakeFd);
-    d->wakeFd = -1;
     d->schedule.clear();
     if (d->logFile != nullptr)
         std::fclose(d->logFile);

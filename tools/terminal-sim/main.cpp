@@ -1,8 +1,8 @@
-// dbp-terminal-sim: runs a simulated terminal fleet until SIGINT/SIGTERM.
+// dbp-terminal-sim: runs a simulated terminal fleet until asked to stop.
 #include "SimOptions.h"
+#include "SimStopSignal.h"
 #include "TerminalSimulator.h"
 
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -19,12 +19,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // Blocked before the simulator's thread starts, so only sigwait sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    prepareStopSignal();
 
     TerminalSimulator simulator(config);
     if (!simulator.start()) {
@@ -34,8 +29,7 @@ int main(int argc, char** argv)
     std::printf("port %u terminals %d\n", simulator.port(), simulator.terminalCount());
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    waitForStopSignal();
     simulator.stop();
     std::fprintf(
         stderr, "dbp-terminal-sim: %llu replies sent\n", static_cast<unsigned long long>(simulator.repliesSent()));
