@@ -1,8 +1,8 @@
 #include "platform/NetworkInterfaces.h"
 
+// winsock2.h must come before the IP helper's header.
 #include <winsock2.h>
 #include <iphlpapi.h>
-#include <ws2tcpip.h>
 
 #include <memory>
 

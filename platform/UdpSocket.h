@@ -2,7 +2,9 @@
 // broadcasting allowed and a large receive buffer. One thread may wait and
 // receive while another sends; Shutdown may come from any thread and makes
 // the wait fail at once. Open and Close must not overlap any other call.
-// Addresses and ports are in host byte order.
+// Addresses and ports are in host byte order. On Windows a send through a
+// named interface goes out of one more socket bound to that interface's
+// address (UdpSocketWin.cpp says why); the waits and receives cover it too.
 #pragma once
 
 #include <atomic>
