@@ -42,11 +42,15 @@ std::string utf8(const wchar_t* text)
     return out;
 }
 
-uint32_t firstIpv4(const IP_ADAPTER_ADDRESSES* adapter)
+// The first IPv4 address and its netmask (from the on-link prefix length).
+uint32_t firstIpv4(const IP_ADAPTER_ADDRESSES* adapter, uint32_t* netmask)
 {
     for (const IP_ADAPTER_UNICAST_ADDRESS* a = adapter->FirstUnicastAddress; a != nullptr; a = a->Next) {
-        if (a->Address.lpSockaddr != nullptr && a->Address.lpSockaddr->sa_family == AF_INET)
+        if (a->Address.lpSockaddr != nullptr && a->Address.lpSockaddr->sa_family == AF_INET) {
+            const unsigned prefix = a->OnLinkPrefixLength;
+            *netmask = prefix == 0 || prefix > 32 ? 0 : ~uint32_t(0) << (32 - prefix);
             return ntohl(reinterpret_cast<const sockaddr_in*>(a->Address.lpSockaddr)->sin_addr.s_addr);
+        }
     }
     return 0;
 }
@@ -63,13 +67,14 @@ std::vector<NetworkInterface> ListBroadcastInterfaces()
         const IFTYPE type = adapter->IfType;
         if (type == IF_TYPE_SOFTWARE_LOOPBACK || type == IF_TYPE_PPP || type == IF_TYPE_TUNNEL)
             continue;
-        const uint32_t address = firstIpv4(adapter);
+        uint32_t netmask = 0;
+        const uint32_t address = firstIpv4(adapter, &netmask);
         if (adapter->IfIndex == 0 || address == 0)
             continue;
         // A disabled adapter is not listed at all; one that is listed but
         // not up has its cable out (or no network to join).
         const bool linkUp = adapter->OperStatus == IfOperStatusUp;
-        found.push_back({static_cast<unsigned>(adapter->IfIndex), utf8(adapter->FriendlyName), address, linkUp});
+        found.push_back({static_cast<unsigned>(adapter->IfIndex), utf8(adapter->FriendlyName), address, linkUp, netmask});
     }
     return found;
 }
