@@ -190,6 +190,9 @@ private slots:
     // address than the one asked reboots nothing.
     void rebootRefusesAnswerFromElsewhere()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Wine does not send from the second loopback address the answering socket is bound to");
+#endif
         LoopbackSocket asked, elsewhere(0x7F000002u);
         const CliRun run = cli({"reboot", "127.0.0.1"}, asked.port(), [&] {
             const std::vector<Datagram> get = asked.collect(1, 5000);

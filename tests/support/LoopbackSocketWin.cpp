@@ -2,7 +2,7 @@
 
 #include <winsock2.h>
 
-LoopbackSocket::LoopbackSocket()
+LoopbackSocket::LoopbackSocket(uint32_t address)
 {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -10,7 +10,7 @@ LoopbackSocket::LoopbackSocket()
     fd_ = static_cast<intptr_t>(handle);
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(kLocalhost);
+    local.sin_addr.s_addr = htonl(address);
     int length = sizeof local;
     const BOOL on = TRUE;
     if (bind(handle, reinterpret_cast<sockaddr*>(&local), length) == 0
