@@ -112,6 +112,25 @@ private slots:
         QCOMPARE(modals.summary(), (QStringList{warning, warning, warning, warning}));
     }
 
+    // Without an adapter up (the test's namespace has loopback only) every
+    // search says that it could not go out, not only the first.
+    void everySearchWithoutAdapterSaysWhy()
+    {
+        ModalWatcher modals;
+        EndpointSettings settings;
+        settings.localPort = 0;
+        QueryThread thread(settings);
+        thread.start();
+        QueryTool window(thread.engine());
+        auto* query = child<QPushButton>(&window, "query_btn");
+        QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
+        QTest::mouseClick(query, Qt::LeftButton);
+        const QString box = "错误: 搜索请求未能发出，请检查网络连接！";
+        QTRY_COMPARE(modals.summary(), (QStringList{box, box}));
+        QCOMPARE(child<QLabel>(&window, "searchStatusLabel")->text(),
+            QString("没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出"));
+    }
+
     // The first search fills the table: name shown unless empty or "--", the
     // ID as unsigned, sorted by column 0, descending, until the user picks
     // another order. The button refuses clicks for 1500 ms after a search.
