@@ -77,9 +77,8 @@ struct TwoLinkNetwork {
             steps << QStringList{"-n", tool, "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns",
                 linkNets[link]}
                   << QStringList{"-n", tool, "addr", "add", subnet + "1/24", "dev", ours}
+                  << QStringList{"-n", tool, "link", "set", ours, link == 0 || !secondLater ? "up" : "down"}
                   << QStringList{"-n", linkNets[link], "link", "set", theirs, "up"};
-            if (link == 0 || !secondLater)
-                steps << QStringList{"-n", tool, "link", "set", ours, "up"};
             QStringList addresses;
             for (int i = 10; i < 10 + perLink; ++i)
                 addresses << subnet + QString::number(i) + "/24";

@@ -33,10 +33,8 @@ private slots:
             if (dialog == nullptr)
                 return false;
             // A reply that is nobody's (a terminal answering late) reaches the table.
-            const QString late = QString::fromStdString(rig.sim->replyText(0, 999))
-                                     .replace("ID: 1\r", "ID: 5\r")
-                                     .replace("127.1.0.1", "127.1.0.5")
-                                     .replace("00-00-01", "00-00-05");
+            QString late = QString::fromStdString(rig.sim->replyText(0, 999)).replace("ID: 1\r", "ID: 5\r");
+            late.replace("127.1.0.1", "127.1.0.5").replace("00-00-01", "00-00-05");
             rig.sim->sendFrom(0, late.toStdString(), 0x7F000001u, rig.thread->engine()->LocalPort());
             dialog->loadSheet("sheet.csv");
             auto* apply = child<QPushButton>(dialog, "applyBtn");

@@ -206,6 +206,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&window, "searchStatusLabel")->text(),
             QString("已搜索网卡 veth0 (10.77.0.1)：3 个设备；veth2 (10.78.0.1)：2 个设备"), kWaitMs);
         auto* table = child<QTableWidget>(&window, "terminalsWidget");
+        QTRY_COMPARE(table->rowCount(), 5);  // the status counts replies on their way to the table
         const QPoint cell = table->visualItemRect(table->findItems("10.78.0.11", Qt::MatchExactly).value(0)).center();
         QHelpEvent hover(QEvent::ToolTip, cell, table->viewport()->mapToGlobal(cell));
         QApplication::sendEvent(table->viewport(), &hover);
