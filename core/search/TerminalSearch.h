@@ -10,6 +10,7 @@
 
 #include "core/search/ReplyRouter.h"
 #include "net/NxNetControl.h"
+#include "net/RecursiveLock.h"
 #include "platform/NetworkInterfaces.h"
 
 #include <atomic>
