@@ -37,7 +37,8 @@ void forgetExpired(uint64_t now)
 
 void ReplyRouter::attach(NxNetControl* engine)
 {
-    engine->replyCallback = route;
+    NxNetControl::ReplyCallback none = nullptr;
+    engine->replyCallback.compare_exchange_strong(none, route);
 }
 
 void ReplyRouter::setOthers(NxNetControl::ReplyCallback others)
@@ -60,7 +61,7 @@ void ReplyRouter::route(TerminalParam* reply)
         const auto claim = gClaims.find(reply->CSeq);
         if (claim != gClaims.end()) {
             if (claim->second.owner != nullptr)
-                claim->second.owner->take(*reply);
+                claim->second.owner->take(reply);
             return;
         }
     }

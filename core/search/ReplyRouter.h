@@ -13,10 +13,11 @@
 #include <cstdint>
 
 // An owner of CSeqs: take runs on the worker thread, under the router's
-// lock, for each reply to one of them; it must copy what it needs and return.
+// lock, for each reply to one of them; like the engine's callback it gets
+// the engine's own record and must copy what it needs and return.
 class ReplySink {
 public:
-    virtual void take(const TerminalParam& reply) = 0;
+    virtual void take(TerminalParam* reply) = 0;
 
 protected:
     ~ReplySink() = default;
@@ -28,7 +29,8 @@ namespace ReplyRouter {
 // waits for its reply, so a terminal that answers late still reaches no one.
 constexpr uint64_t kKeepMs = 10000;
 
-// Makes the router the engine's reply callback.
+// Makes the router the engine's reply callback, registered once: a callback
+// installed already (one that hands each reply on to route) stays.
 void attach(NxNetControl* engine);
 // Unclaimed replies go to `others` (may be null) from now on. The CSeqs held
 // for late replies are forgotten: they were kept from the former receiver,

@@ -124,23 +124,21 @@ std::string TerminalSearch::interfaceName(unsigned index)
     return InterfaceName(index);
 }
 
-void TerminalSearch::take(const TerminalParam& reply)
+void TerminalSearch::take(TerminalParam* reply)
 {
     lastReplyMs = engine->Settings().clockMs();
     {
         RecursiveLockGuard guard(lock);
-        if (known.insert(terminalIdentityKey(reply)).second) {
-            ++answeredOn[reply.ArrivalInterface];
+        if (known.insert(terminalIdentityKey(*reply)).second) {
+            ++answeredOn[reply->ArrivalInterface];
             if (forward == nullptr)
-                found.push_back(reply);
+                found.push_back(*reply);
         }
         if (forward == nullptr)
-            inbox.push_back(reply);
+            inbox.push_back(*reply);
     }
-    if (forward != nullptr) {
-        TerminalParam copy = reply;
-        forward(&copy);
-    }
+    if (forward != nullptr)
+        forward(reply);
 }
 
 void TerminalSearch::noteAdapters(const std::vector<NetworkInterface>& adapters)

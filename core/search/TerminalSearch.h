@@ -72,7 +72,7 @@ public:
     static std::string interfaceName(unsigned index);
 
 private:
-    void take(const TerminalParam& reply) override;
+    void take(TerminalParam* reply) override;
     void noteAdapters(const std::vector<NetworkInterface>& searched);
 
     NxNetControl* const engine;
