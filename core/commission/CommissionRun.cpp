@@ -38,7 +38,7 @@ CommissionRun::~CommissionRun()
 {
     for (const auto& request : inFlight) {
         engine->AbandonRequest(request.first);
-        ReplyRouter::release(request.first);
+        ReplyRouter::release(request.first, nullptr);
     }
 }
 
@@ -81,7 +81,7 @@ void CommissionRun::collect()
             continue;
         const size_t i = request->second;
         inFlight.erase(request);
-        ReplyRouter::release(c.CSeq);
+        ReplyRouter::release(c.CSeq, nullptr);
         if (c.result == kReplyTimeout && attempts[i] < kAttempts && !cancelled) {
             queue.push_front(i);
             continue;
@@ -105,7 +105,7 @@ void CommissionRun::send()
         ReplyRouter::claim(next, nullptr);
         const int cseq = engine->StartSetTerminal(&request);
         if (cseq == kNotSent) {
-            ReplyRouter::release(next);
+            ReplyRouter::release(next, nullptr);
             apply[i] = Apply::NotSent;
             ++done;
             continue;

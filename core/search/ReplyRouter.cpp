@@ -77,12 +77,12 @@ void ReplyRouter::claim(uint16_t cseq, ReplySink* owner)
     gClaims[cseq] = Claim{owner, 0};
 }
 
-void ReplyRouter::release(uint16_t cseq)
+void ReplyRouter::release(uint16_t cseq, const ReplySink* owner)
 {
     const uint64_t until = MonotonicMs() + kKeepMs;
     RecursiveLockGuard guard(gRouterLock);
     const auto claim = gClaims.find(cseq);
-    if (claim == gClaims.end() || claim->second.heldUntil != 0)
+    if (claim == gClaims.end() || claim->second.heldUntil != 0 || claim->second.owner != owner)
         return;
     claim->second = Claim{nullptr, until};
     gReleased.emplace_back(until, cseq);

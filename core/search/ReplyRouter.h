@@ -44,8 +44,9 @@ void route(TerminalParam* reply);
 // everyone. Claim before the request goes out (the CSeq is the engine's
 // NextCSeq then), so that the quickest reply finds its owner.
 void claim(uint16_t cseq, ReplySink* owner);
-// The owner lets go of `cseq`: after this returns, take is no longer called
-// for it, and its replies go nowhere for kKeepMs.
-void release(uint16_t cseq);
+// `owner` lets go of `cseq`: after this returns, take is no longer called
+// for it, and its replies go nowhere for kKeepMs. Nothing happens when the
+// CSeq has been claimed by another owner since (the counter wrapped).
+void release(uint16_t cseq, const ReplySink* owner);
 
 }  // namespace ReplyRouter

@@ -16,7 +16,7 @@ TerminalSearch::TerminalSearch(NxNetControl* engine, NxNetControl::ReplyCallback
 TerminalSearch::~TerminalSearch()
 {
     for (uint16_t cseq : cseqs)
-        ReplyRouter::release(cseq);
+        ReplyRouter::release(cseq, this);
 }
 
 bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
