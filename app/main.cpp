@@ -1,9 +1,9 @@
 // QueryTool's entry point: socket layer, display scaling, application,
 // translation, worker thread and main window up in this order, and down in
 // reverse.
-#include "app/EndpointOverrides.h"
 #include "app/ProgramSession.h"
 #include "app/Translation.h"
+#include "core/endpoint/EndpointOverrides.h"
 #include "platform/SocketLayer.h"
 
 #include <QApplication>

@@ -6,11 +6,11 @@
 //   bench_discovery [sizes...]          default 1000 5000 10000
 //   bench_discovery --one N [--limit S]  one fleet, in this process
 #include "bench/BenchSupport.h"
+#include "core/search/ReplyRouter.h"
 #include "net/EndpointSettings.h"
 #include "net/QueryThread.h"
 #include "platform/SocketLayer.h"
 #include "tools/terminal-sim/TerminalSimulator.h"
-#include "ui/main/PendingReplies.h"
 #include "ui/main/QueryTool.h"
 
 #include <QApplication>
@@ -56,7 +56,7 @@ long kernelReceiveDrops()
     return -1;
 }
 
-// The engine's replies, seen on the worker thread on their way to the window.
+// The engine's replies, seen on the worker thread on their way to the router.
 std::atomic<int> gRepliesSeen{0};
 std::atomic<double> gLastReplyMs{0.0};
 // When the engine received as many replies as the fleet has terminals: the
@@ -70,7 +70,7 @@ void probeReply(TerminalParam* record)
     gLastReplyMs = benchNowMs();
     if (++gRepliesSeen == gFleet)
         gFirstAnswersMs = gLastReplyMs.load();
-    onTerminalReply(record);
+    ReplyRouter::route(record);
 }
 
 EndpointSettings loopbackSettings(uint16_t port)
@@ -285,7 +285,7 @@ int runOne(int fleet, double limitSeconds, int argc, char** argv)
             peakKb, readyKb, simKb, peakKb - readyKb, static_cast<double>(peakKb - readyKb) / fleet);
         if (first.completeMs < 0 || again.completeMs < 0)
             result = 2;
-        thread.engine()->replyCallback = onTerminalReply;
+        thread.engine()->replyCallback = ReplyRouter::route;
     }
     SocketLayerShutdown();
     std::fflush(stdout);

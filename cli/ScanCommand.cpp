@@ -1,31 +1,39 @@
 #include "cli/CliCommands.h"
 
-#include "core/commission/TerminalSearch.h"
-#include "platform/Clock.h"
+#include "core/records/ConflictGroups.h"
 #include "core/records/Csv.h"
 #include "core/records/TerminalColumns.h"
+#include "core/search/TerminalSearch.h"
+#include "platform/Clock.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
-#include <iterator>
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
-using Groups = std::map<std::string, std::vector<const TerminalParam*>>;
+// Each group: the text its terminals share, and the terminals.
+using Groups = std::vector<std::pair<QString, std::vector<const TerminalParam*>>>;
 
-// Terminals that share a value (IP or MAC text), in groups of two or more.
-// The search lists each terminal once, so members are different terminals.
-Groups sharing(const std::vector<TerminalParam>& terminals, bool byIp)
+// The terminals that report the same IP (or MAC) without being the same
+// terminal, grouped as the window's report groups them.
+Groups sharing(const std::vector<TerminalParam>& terminals, ConflictField field)
 {
-    Groups groups;
+    std::vector<const TerminalParam*> list;
     for (const TerminalParam& t : terminals)
-        groups[byIp ? t.IP : t.MAC].push_back(&t);
-    for (auto g = groups.begin(); g != groups.end();)
-        g = g->second.size() < 2 ? groups.erase(g) : std::next(g);
+        list.push_back(&t);
+    Groups groups;
+    for (const std::vector<size_t>& members : conflictGroups(list, field)) {
+        const TerminalParam& first = *list[members.front()];
+        groups.emplace_back(QString::fromUtf8(field == ConflictField::IP ? first.IP : first.MAC),
+            std::vector<const TerminalParam*>());
+        for (size_t i : members)
+            groups.back().second.push_back(list[i]);
+    }
     return groups;
 }
 
@@ -39,14 +47,21 @@ QJsonObject json(const TerminalParam& t)
     return object;
 }
 
+// A terminal of a conflict named by what tells it apart: ID, IP and MAC.
+QString named(const TerminalParam& t)
+{
+    return QString("ID %1 %2 %3").arg(static_cast<uint32_t>(t.ID)).arg(QString::fromUtf8(t.IP), QString::fromUtf8(t.MAC));
+}
+
 QJsonArray json(const Groups& groups, const char* key)
 {
     QJsonArray out;
     for (const auto& group : groups) {
-        QJsonArray macs;
+        QJsonArray members;
         for (const TerminalParam* t : group.second)
-            macs.append(QString::fromUtf8(t->MAC));
-        out.append(QJsonObject{{key, QString::fromStdString(group.first)}, {"terminals", macs}});
+            members.append(QJsonObject{{"ID", static_cast<double>(static_cast<uint32_t>(t->ID))},
+                {"IP", QString::fromUtf8(t->IP)}, {"MAC", QString::fromUtf8(t->MAC)}});
+        out.append(QJsonObject{{key, group.first}, {"terminals", members}});
     }
     return out;
 }
@@ -81,10 +96,10 @@ QString conflictLines(const Groups& groups, const QString& kind)
 {
     QString out;
     for (const auto& group : groups) {
-        QStringList macs;
+        QStringList members;
         for (const TerminalParam* t : group.second)
-            macs << QString::fromUtf8(t->MAC);
-        out += QString("%1 %2: %3\n").arg(kind, QString::fromStdString(group.first), macs.join(", "));
+            members << named(*t);
+        out += QString("%1 %2: %3\n").arg(kind, group.first, members.join(", "));
     }
     return out;
 }
@@ -102,8 +117,8 @@ int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, S
     }
     std::vector<TerminalParam> terminals = search.terminals();
     sortTerminals(&terminals, sort);
-    const Groups ipGroups = sharing(terminals, true);
-    const Groups macGroups = sharing(terminals, false);
+    const Groups ipGroups = sharing(terminals, ConflictField::IP);
+    const Groups macGroups = sharing(terminals, ConflictField::MAC);
 
     if (format == ScanFormat::Json) {
         QJsonArray list;

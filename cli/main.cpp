@@ -2,9 +2,9 @@
 // window, for scripts. Same protocol core, engine and DBP_* variables as the
 // window; results on standard output, errors on standard error.
 #include "app/ConfigLocation.h"
-#include "app/EndpointOverrides.h"
 #include "cli/CliCommands.h"
 #include "core/commission/CommissionSheet.h"
+#include "core/endpoint/EndpointOverrides.h"
 #include "net/QueryThread.h"
 #include "platform/SocketLayer.h"
 

@@ -109,11 +109,6 @@ int NxNetControl::RunReceiveLoop()
 void NxNetControl::OnReply(int result)
 {
     UpdatePending(lastReply.CSeq, result, lastReply);
-    if (result == kReplyOk) {
-        RecursiveLockGuard guard(engineLock);
-        if (collecting)
-            collected.push_back(lastReply);
-    }
     const ReplyCallback callback = replyCallback.load();
     if (callback != nullptr && result == kReplyOk)
         callback(&lastReply);
@@ -380,19 +375,4 @@ void NxNetControl::AbandonRequest(uint16_t cseq)
 uint16_t NxNetControl::NextCSeq() const
 {
     return nextCSeq;
-}
-
-void NxNetControl::CollectReplies(bool on)
-{
-    RecursiveLockGuard guard(engineLock);
-    collecting = on;
-    if (!on)
-        collected.clear();
-}
-
-void NxNetControl::TakeReplies(std::vector<TerminalParam>* replies)
-{
-    RecursiveLockGuard guard(engineLock);
-    replies->insert(replies->end(), collected.begin(), collected.end());
-    collected.clear();
 }

@@ -37,12 +37,14 @@ public:
 
     // Socket set-up; false when the socket could not be created or bound.
     bool Open(uint16_t port);
-    // Whether Open succeeded: the window warns at start-up when it did not.
+    // Whether Open succeeded: when it did not, the window and the command
+    // line name the port that could not be opened.
     bool IsOpen() const;
     // The port the socket is bound to (the real one when 0 was asked for).
     uint16_t LocalPort() const;
     const EndpointSettings& Settings() const;
-    // Requests waiting for their reply (0 between operations).
+    // Requests waiting for their reply: those of a waiting operation and the
+    // started pipelined ones not yet taken.
     int PendingCount();
     // Makes the receive loop end (as the socket layer's shut-down does);
     // any thread. The socket itself is released by the destructor.
@@ -74,6 +76,25 @@ public:
     int RebootTerminal(TerminalParam* param, uint8_t code);
     int SetVolume(const char* ip, int8_t playVol, int8_t captureVol);
     int SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, int8_t playVol);
+
+    // Pipelined requests, for commissioning many terminals without waiting on
+    // each: a completion is taken, not waited for.
+    struct Completion {
+        uint16_t CSeq;
+        int result;  // kReplyOk, kReplyRefused or kReplyTimeout
+    };
+    // Sends the SET of `param` as SetTerminal does (its CSeq stored in
+    // param->CSeq) and returns that CSeq at once, or kNotSent.
+    int StartSetTerminal(TerminalParam* param);
+    // Appends every started request that has been answered or has timed out
+    // since the last call, and forgets it.
+    void TakeCompleted(std::vector<Completion>* done);
+    // Forgets a started request: a late reply then completes nothing.
+    void AbandonRequest(uint16_t cseq);
+    // The CSeq the next request takes: whoever routes replies by CSeq claims
+    // it before the request goes out.
+    uint16_t NextCSeq() const;
+
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.
     bool ThroughEveryAdapter() const;
@@ -83,8 +104,8 @@ public:
     const std::vector<NetworkInterface>& BroadcastInterfaces() const;
 
     // Receives every reply that parsed as 200, on the worker thread; it must
-    // copy the record and return. Atomic because the window installs it
-    // while the loop already runs.
+    // copy the record and return. Atomic because it is installed while the
+    // loop already runs.
     using ReplyCallback = void (*)(TerminalParam* record);
     std::atomic<ReplyCallback> replyCallback{nullptr};
     // The most recent datagram: the worker thread's own, rewritten for each
@@ -128,31 +149,5 @@ private:
     std::list<PendingRequest> pending;
     std::vector<NetworkInterface> broadcastInterfaces;
 
-public:
-    // Pipelined requests, for commissioning many terminals without waiting on
-    // each (user-interface thread, like the other operations).
-    struct Completion {
-        uint16_t CSeq;
-        int result;  // kReplyOk, kReplyRefused or kReplyTimeout
-    };
-    // Sends the SET of `param` as SetTerminal does (its CSeq stored in
-    // param->CSeq) and returns that CSeq at once, or kNotSent.
-    int StartSetTerminal(TerminalParam* param);
-    // Appends every started request that has been answered or has timed out
-    // since the last call, and forgets it.
-    void TakeCompleted(std::vector<Completion>* done);
-    // Forgets a started request: a late reply then completes nothing.
-    void AbandonRequest(uint16_t cseq);
-    // The CSeq the next request takes: a search's replies carry the CSeqs
-    // its QueryAllTerminals calls took.
-    uint16_t NextCSeq() const;
-    // While on, a copy of every 200 reply is kept (worker thread) until
-    // TakeReplies hands the copies over (any thread).
-    void CollectReplies(bool on);
-    void TakeReplies(std::vector<TerminalParam>* replies);
-
-private:
     std::unordered_set<uint16_t> started;  // pipelined CSeqs not yet taken
-    bool collecting = false;               // guarded by engineLock
-    std::vector<TerminalParam> collected;  // guarded by engineLock
 };

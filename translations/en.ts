@@ -463,6 +463,10 @@
         <translation>%1: %2 devices</translation>
     </message>
     <message>
+        <source>%1：未连接</source>
+        <translation>%1: no link</translation>
+    </message>
+    <message>
         <source>已搜索网卡 %1</source>
         <translation>Adapters searched: %1</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "core/commission/CommissionRun.h"
 
+#include "core/search/ReplyRouter.h"
+
 namespace {
 
 constexpr int kAttempts = 2;  // a time-out is retried once
@@ -20,6 +22,7 @@ CommissionRun::CommissionRun(NxNetControl* engine, const CommissionPlan& plan, R
     , lastSeen(plan.entries.size())
     , seen(plan.entries.size(), false)
 {
+    ReplyRouter::attach(engine);
     for (size_t i = 0; i < plan.entries.size(); ++i) {
         if (plan.entries[i].alreadySet) {
             apply[i] = Apply::Skipped;
@@ -33,8 +36,10 @@ CommissionRun::CommissionRun(NxNetControl* engine, const CommissionPlan& plan, R
 
 CommissionRun::~CommissionRun()
 {
-    for (const auto& request : inFlight)
+    for (const auto& request : inFlight) {
         engine->AbandonRequest(request.first);
+        ReplyRouter::release(request.first, nullptr);
+    }
 }
 
 void CommissionRun::step()
@@ -76,6 +81,7 @@ void CommissionRun::collect()
             continue;
         const size_t i = request->second;
         inFlight.erase(request);
+        ReplyRouter::release(c.CSeq, nullptr);
         if (c.result == kReplyTimeout && attempts[i] < kAttempts && !cancelled) {
             queue.push_front(i);
             continue;
@@ -94,8 +100,12 @@ void CommissionRun::send()
         queue.pop_front();
         TerminalParam request = plan.entries[i].set;
         ++attempts[i];
+        // The SET's replies are the run's: kept out of the window's table.
+        const uint16_t next = engine->NextCSeq();
+        ReplyRouter::claim(next, nullptr);
         const int cseq = engine->StartSetTerminal(&request);
         if (cseq == kNotSent) {
+            ReplyRouter::release(next, nullptr);
             apply[i] = Apply::NotSent;
             ++done;
             continue;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/commission/CommissionPlan.h"
-#include "core/commission/TerminalSearch.h"
+#include "core/search/TerminalSearch.h"
 #include "net/NxNetControl.h"
 
 #include <deque>

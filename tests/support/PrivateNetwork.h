@@ -57,12 +57,15 @@ struct InNamespace {
 // each a namespace of its own with `perLink` terminals (10.77.0.10 and
 // 10.78.0.10 upwards), and on the first link one more at 192.168.77.5, in a
 // subnet of its own. The terminals are simulated on port 59137; the second
-// link's have IDs from 101 and MACs 00-12-37-01-00-01 upwards.
+// link's have IDs from 101 and MACs 00-12-37-01-00-01 upwards. With
+// `secondLater`, veth2 stays switched off (`ip link set veth2 up` from
+// inside switches it on) and a tunnel tun0 (10.79.0.1/24, no broadcast) is
+// up beside them.
 struct TwoLinkNetwork {
     int toolSide = -1;  // the tool's namespace, for InNamespace
     std::vector<std::unique_ptr<TerminalSimulator>> sims;
 
-    explicit TwoLinkNetwork(int perLink)
+    explicit TwoLinkNetwork(int perLink, bool secondLater = false)
     {
         const QString tool = "qtool-links-" + QString::number(getpid());
         const QStringList linkNets = {tool + "-a", tool + "-b"};
@@ -74,7 +77,7 @@ struct TwoLinkNetwork {
             steps << QStringList{"-n", tool, "link", "add", ours, "type", "veth", "peer", "name", theirs, "netns",
                 linkNets[link]}
                   << QStringList{"-n", tool, "addr", "add", subnet + "1/24", "dev", ours}
-                  << QStringList{"-n", tool, "link", "set", ours, "up"}
+                  << QStringList{"-n", tool, "link", "set", ours, link == 0 || !secondLater ? "up" : "down"}
                   << QStringList{"-n", linkNets[link], "link", "set", theirs, "up"};
             QStringList addresses;
             for (int i = 10; i < 10 + perLink; ++i)
@@ -89,6 +92,10 @@ struct TwoLinkNetwork {
             fleets[link].port = 59137;
             fleets[link].addressing = SimAddressing::Namespace;
         }
+        if (secondLater)
+            steps << QStringList{"-n", tool, "tuntap", "add", "dev", "tun0", "mode", "tun"}
+                  << QStringList{"-n", tool, "addr", "add", "10.79.0.1/24", "dev", "tun0"}
+                  << QStringList{"-n", tool, "link", "set", "tun0", "up"};
         const std::vector<int> handles = makeNamespaces({tool, linkNets[0], linkNets[1]}, steps);
         toolSide = handles[0];
         for (int link = 0; link < 2; ++link) {

@@ -13,6 +13,12 @@
 
 #include <utility>
 
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+}  // namespace
+
 class ConflictsTest : public QObject {
     Q_OBJECT
 
@@ -106,8 +112,9 @@ private slots:
     }
 
     // Checks while a report is open (replies keep coming in its event loop)
-    // wait for it: one more report after it closes, never one on top of it.
-    void checksDuringAnOpenReportGiveOneMoreAfterIt()
+    // wait for it: never a report on top of it, one more after it for the
+    // conflict that came meanwhile.
+    void checksDuringAnOpenReport()
     {
         QueryTool window(nullptr);
         TerminalParam pair[] = {testTerminal(1, "IPA-10", "--"), record("ID=2", testTerminal(1, "IPA-10", "--"))};
@@ -121,6 +128,9 @@ private slots:
                 return false;
             // From the report's own event loop, as the conflict timer would.
             QTimer::singleShot(0, report, [&window, report] {
+                TerminalParam third = record("ID=3", testTerminal(1, "IPA-10", "--"));
+                onTerminalReply(&third);
+                QCoreApplication::processEvents();
                 for (int burst = 0; burst < 3; ++burst)
                     window.check_conflict();
                 report->close();
@@ -129,6 +139,62 @@ private slots:
         });
         window.check_conflict();
         QCOMPARE(watcher.count(), 2);  // stacked, it would be 4
+    }
+
+    // Two pairs of conflicting terminals, and a fifth that joins one pair
+    // from the second GET on: one report per search, however its GETs are
+    // spaced and whenever their answers come; within a search another report
+    // only for a new conflict.
+    void oneReportPerSearch_data()
+    {
+        QTest::addColumn<std::vector<int>>("plan");
+        QTest::addColumn<size_t>("silentFrom");  // the fleet stops answering at this GET (0: never)
+        QTest::newRow("shipped plan, the fourth GET answered after the search settled")
+            << EndpointSettings().searchSendsMs << size_t(4);
+        QTest::newRow("GETs a quiet period apart") << std::vector<int>{0, 1000} << size_t(0);
+    }
+    void oneReportPerSearch()
+    {
+        QFETCH(std::vector<int>, plan);
+        QFETCH(size_t, silentFrom);
+        LoopbackEnvironment sockets;
+        ModalWatcher watcher;
+        DiscoveryRig rig;
+        SimConfig config;
+        config.silent = {4};
+        const TerminalParam one = testTerminal(1, "IPA-10", "--"), three = testTerminal(3, "IPA-10", "--");
+        QVERIFY(rig.start({one, record("ID=2; MAC=00-12-37-00-00-02", one), three, record("ID=4; IP=127.1.0.4", three),
+                              record("ID=5; IP=127.1.0.5", three)}, config, plan));
+        TerminalSimulator& sim = *rig.sim;
+        // The window's timer sends; the test only watches.
+        QTRY_COMPARE_WITH_TIMEOUT(sim.requests().size(), size_t(1), kWaitMs);
+        sim.setBehaviour(4, SimBehaviour::Normal);
+        if (silentFrom > 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(sim.requests().size(), silentFrom - 1, kWaitMs);
+            for (int i = 0; i < 5; ++i)
+                sim.setBehaviour(i, SimBehaviour::Silent);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(sim.requests().size(), plan.size(), kWaitMs);
+        QVERIFY(watcher.waitForCount(1, kWaitMs));
+        QCOMPARE(watcher.summary(), QStringList{"QueryConflictDlg"});
+        const uint16_t port = rig.thread->engine()->LocalPort();
+        const uint16_t lastGet = static_cast<uint16_t>(plan.size());
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(sim.sendFrom(i, sim.replyText(i, lastGet), 0x7F000001u, port));
+        QTest::qWait(1500);  // three quiet periods
+        QCOMPARE(watcher.count(), 1);
+
+        // The same conflicts again, in a new search.
+        for (int i = 0; i < 5; ++i)
+            sim.setBehaviour(i, SimBehaviour::Normal);
+        rig.window->query_terminal();
+        QVERIFY(watcher.waitForCount(2, kWaitMs));
+        QTest::qWait(1500);
+        QCOMPARE(watcher.count(), 2);
+        // A late answer to that search's last GET brings a new conflict.
+        const QString newId = QString::fromStdString(sim.replyText(0, 2 * lastGet)).replace("ID: 1\r", "ID: 9\r");
+        QVERIFY(sim.sendFrom(0, newId.toStdString(), 0x7F000001u, port));
+        QVERIFY(watcher.waitForCount(3, kWaitMs));
     }
 
 private:

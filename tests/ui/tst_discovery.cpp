@@ -2,8 +2,8 @@
 // the warning when the port is taken), searches filling the table from the
 // simulated fleet over loopback UDP, the search button's pause, and a clean
 // shut-down while replies keep arriving (run it under the sanitizers too).
-#include "app/EndpointOverrides.h"
 #include "app/ProgramSession.h"
+#include "core/endpoint/EndpointOverrides.h"
 #include "tests/support/LoopbackSocket.h"
 #ifndef _WIN32
 #include "tests/support/PrivateNetwork.h"
@@ -114,6 +114,25 @@ private slots:
         QCOMPARE(modals.summary(), (QStringList{warning, warning, warning, warning}));
     }
 
+    // Without an adapter up (the test's namespace has loopback only) every
+    // search says that it could not go out, not only the first.
+    void everySearchWithoutAdapterSaysWhy()
+    {
+        ModalWatcher modals;
+        EndpointSettings settings;
+        settings.localPort = 0;
+        QueryThread thread(settings);
+        thread.start();
+        QueryTool window(thread.engine());
+        auto* query = child<QPushButton>(&window, "query_btn");
+        QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), kWaitMs);
+        QTest::mouseClick(query, Qt::LeftButton);
+        const QString box = "错误: 搜索请求未能发出，请检查网络连接！";
+        QTRY_COMPARE(modals.summary(), (QStringList{box, box}));
+        QCOMPARE(child<QLabel>(&window, "searchStatusLabel")->text(),
+            QString("没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出"));
+    }
+
     // The first search fills the table: name shown unless empty or "--", the
     // ID as unsigned, sorted by column 0, descending, until the user picks
     // another order (names that sort alike in every locale: Qt compares them
@@ -195,6 +214,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&window, "searchStatusLabel")->text(),
             QString("已搜索网卡 veth0 (10.77.0.1)：3 个设备；veth2 (10.78.0.1)：2 个设备"), kWaitMs);
         auto* table = child<QTableWidget>(&window, "terminalsWidget");
+        QTRY_COMPARE(table->rowCount(), 5);  // the status counts replies on their way to the table
         const QPoint cell = table->visualItemRect(table->findItems("10.78.0.11", Qt::MatchExactly).value(0)).center();
         QHelpEvent hover(QEvent::ToolTip, cell, table->viewport()->mapToGlobal(cell));
         QApplication::sendEvent(table->viewport(), &hover);
@@ -205,37 +225,42 @@ private slots:
     void searchStatusText_data()
     {
         QTest::addColumn<int>("adaptersUp");
-        QTest::addColumn<QList<uint>>("answeredOn");  // the interface index of each terminal's reply
-        QTest::addColumn<bool>("finished");
+        QTest::addColumn<bool>("wlanLinkUp");
+        QTest::addColumn<QList<int>>("answered");  // terminals on eth0, then on wlan0
+        QTest::addColumn<bool>("settled");
         QTest::addColumn<QString>("text");
 
         QTest::newRow("terminals on two adapters")
-            << 2 << QList<uint>{3, 7, 3} << false
+            << 2 << true << QList<int>{2, 1} << false
             << "已搜索网卡 eth0 (10.98.0.1)：2 个设备；wlan0 (192.168.1.7)：1 个设备";
-        QTest::newRow("one adapter silent")
-            << 2 << QList<uint>{7} << true << "已搜索网卡 eth0 (10.98.0.1)：0 个设备；wlan0 (192.168.1.7)：1 个设备";
+        QTest::newRow("one adapter silent") << 2 << true << QList<int>{0, 1} << true
+                                            << "已搜索网卡 eth0 (10.98.0.1)：0 个设备；wlan0 (192.168.1.7)：1 个设备";
+        QTest::newRow("an adapter without link") << 2 << false << QList<int>{2, 0} << true
+                                                 << "已搜索网卡 eth0 (10.98.0.1)：2 个设备；wlan0 (192.168.1.7)：未连接";
         QTest::newRow("none answering yet")
-            << 2 << QList<uint>{} << false << "正在通过网卡 eth0 (10.98.0.1)、wlan0 (192.168.1.7) 搜索…";
-        QTest::newRow("none answering") << 2 << QList<uint>{} << true
+            << 2 << true << QList<int>{0, 0} << false << "正在通过网卡 eth0 (10.98.0.1)、wlan0 (192.168.1.7) 搜索…";
+        QTest::newRow("none answering") << 2 << true << QList<int>{0, 0} << true
                                         << "没有设备应答。已搜索的网卡：eth0 (10.98.0.1)、wlan0 (192.168.1.7)";
-        QTest::newRow("no adapter up") << 0 << QList<uint>{} << true
+        QTest::newRow("no adapter up") << 0 << true << QList<int>{0, 0} << true
                                        << "没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出";
     }
     void searchStatusText()
     {
         QFETCH(int, adaptersUp);
-        QFETCH(QList<uint>, answeredOn);
-        QFETCH(bool, finished);
+        QFETCH(bool, wlanLinkUp);
+        QFETCH(QList<int>, answered);
+        QFETCH(bool, settled);
         QFETCH(QString, text);
 
-        const std::vector<NetworkInterface> adapters = {{7, "wlan0", 0xC0A80107u}, {3, "eth0", 0x0A620001u}};
+        const std::vector<TerminalSearch::Adapter> adapters
+            = {{{3, "eth0", 0x0A620001u}, answered[0]}, {{7, "wlan0", 0xC0A80107u, wlanLinkUp}, answered[1]}};
+        SearchStatus::Facts facts;
+        facts.adapters = {adapters.begin(), adapters.begin() + adaptersUp};
+        facts.terminals = answered[0] + answered[1];
+        facts.anySent = adaptersUp > 0;
+        facts.settled = settled;
         SearchStatus status;
-        status.begin();
-        status.sent(adaptersUp > 0, true, {adapters.begin(), adapters.begin() + adaptersUp}, 0xFFFFFFFFu);
-        for (uint index : answeredOn)
-            status.answered(index);
-        if (finished)
-            status.finish();
+        status.update(facts);
         QCOMPARE(status.text(), text);
         QCOMPARE(status.adapterText(7), adaptersUp > 0 ? QString("wlan0 (192.168.1.7)") : QString());
     }

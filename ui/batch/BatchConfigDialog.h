@@ -8,7 +8,7 @@
 
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CommissionSheet.h"
-#include "core/commission/TerminalSearch.h"
+#include "core/search/TerminalSearch.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -1,5 +1,7 @@
 #include "ui/main/QueryTool.h"
 
+#include "core/search/ReplyRouter.h"
+#include "core/search/TerminalSearch.h"
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/RowToolTips.h"
@@ -42,8 +44,7 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     , engine(engine)
     , conflictTimer(new QTimer(this))
     , backlogTimer(new QTimer(this))
-    , searchSendTimer(new QTimer(this))
-    , searchEndTimer(new QTimer(this))
+    , searchStepTimer(new QTimer(this))
     , searchStatusLabel(new ElidedLabel(this))
 {
     ui->setupUi(this);
@@ -51,13 +52,8 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     backlogTimer->setSingleShot(true);
     backlogTimer->setInterval(0);
     connect(backlogTimer, &QTimer::timeout, this, &QueryTool::takeOverReplies);
-    searchSendTimer->setSingleShot(true);
-    connect(searchSendTimer, &QTimer::timeout, this, &QueryTool::sendDueSearchGets);
-    searchEndTimer->setSingleShot(true);
-    connect(searchEndTimer, &QTimer::timeout, this, [this] {
-        searchStatus.finish();
-        showSearchStatus();
-    });
+    searchStepTimer->setSingleShot(true);
+    connect(searchStepTimer, &QTimer::timeout, this, &QueryTool::stepSearch);
     new RowToolTips(ui->terminalsWidget,
         [this](const TerminalParam& record) { return searchStatus.rowToolTip(record.ArrivalInterface); });
 
@@ -131,8 +127,10 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
         RecursiveLockGuard guard(gPendingLock);
         gQueryTool = this;
     }
-    if (engine != nullptr)
-        engine->replyCallback = onTerminalReply;
+    if (engine != nullptr) {
+        ReplyRouter::attach(engine);
+        ReplyRouter::setOthers(onTerminalReply);
+    }
 
     query_terminal();
 }
@@ -141,6 +139,7 @@ QueryTool::~QueryTool()
 {
     // After this no reply reaches the window; replies already signalled are
     // discarded with the window's posted events.
+    search.reset();
     {
         RecursiveLockGuard guard(gPendingLock);
         if (gQueryTool == this) {

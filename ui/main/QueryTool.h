@@ -1,22 +1,23 @@
 // QueryTool: the main window. Lives on the user-interface thread; only
 // onTerminalReply (worker thread) reaches it, through gPendingTerminals and
-// the queued signal have_teraminal().
+// the queued signal have_teraminal(): for the replies to its own searches
+// and every reply nobody else claimed.
 #pragma once
 
 #include "net/TerminalParam.h"
 #include "ui/main/SearchStatus.h"
 
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
-#include <QSet>
 #include <QTimer>
 #include <QVector>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 class NxNetControl;
 class QCheckBox;
@@ -26,6 +27,7 @@ class QTableWidget;
 class QTableWidgetItem;
 class TerminalListItem;
 class TerminalRows;
+class TerminalSearch;
 
 namespace Ui {
 class QueryTool;
@@ -101,10 +103,13 @@ private:
     // the port that could not be opened, or else `otherwise`.
     void showNotSent(const QString& otherwise);
     void showTerminalCount();
-    // Sends the GETs of the current search whose time has come and sets the
-    // timer for the next; the search's end follows the last one.
-    void sendDueSearchGets();
+    // Lets the current search send what is due and sets the timer for its
+    // next step; once it has settled, its conflicts are checked.
+    void stepSearch();
     void showSearchStatus();
+    // The settled search's conflict check: now, or when the conflict timer
+    // runs out on replies taken over just before.
+    void checkSettledSearch();
     // Takes over replies from replyBacklog for a bounded time, so that a
     // large search never holds up the event loop for long; what is left
     // goes on in a later turn of the loop.
@@ -118,6 +123,10 @@ private:
     // asked for; one of them runs when the report closes.
     bool conflictReportOpen = false;
     bool conflictCheckDeferred = false;
+    // The conflict lists the current search has reported: a check that finds
+    // the same ones again opens no report.
+    QList<TerminalParam> reportedIpConflicts;
+    QList<TerminalParam> reportedMacConflicts;
     // Replies taken from gPendingTerminals, handled up to backlogStart; the
     // timer of the next turn on the rest; how long the last turn took and
     // how long ago it ended.
@@ -128,14 +137,12 @@ private:
     qint64 lastTurnMs = 0;
     QElapsedTimer sinceLastTurn;
     // terminalIdentityKey of every record of terminalList.
-    QSet<QByteArray> knownTerminals;
+    std::unordered_set<std::string> knownTerminals;
     std::unique_ptr<TerminalRows> rows;
-    // The current search: when it began, which of the engine's search send
-    // times is next, and what the status bar says about it.
-    QElapsedTimer searchClock;
-    size_t nextSearchSend = 0;
-    QTimer* searchSendTimer;
-    QTimer* searchEndTimer;
+    // The current search, the timer of its next step, and what the status
+    // bar says about it.
+    std::unique_ptr<TerminalSearch> search;
+    QTimer* searchStepTimer;
     SearchStatus searchStatus;
     QLabel* searchStatusLabel;
 };

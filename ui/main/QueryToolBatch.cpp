@@ -7,12 +7,11 @@ void QueryTool::open_batch_config()
 {
     if (engine == nullptr)
         return;
-    // The dialog's own searches find terminals before and after their
-    // change; kept out of the table, they would show as conflicts there.
-    const NxNetControl::ReplyCallback callback = engine->replyCallback.exchange(nullptr);
+    // The dialog's searches and SETs keep their replies to themselves: in
+    // the table, a terminal before and after its change would show as a
+    // conflict. Every other reply still reaches the table meanwhile.
     BatchConfigDialog dialog(engine, this);
     dialog.exec();
-    engine->replyCallback = callback;
     if (dialog.applied())
         query_terminal();
 }

@@ -1,8 +1,9 @@
 #include "ui/main/QueryTool.h"
 
+#include "core/records/TerminalIdentity.h"
+#include "core/search/TerminalSearch.h"
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
-#include "ui/main/TerminalKeys.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/rows/TerminalListItem.h"
 #include "ui_QueryTool.h"
@@ -17,10 +18,6 @@ QueryTool* gQueryTool = nullptr;
 namespace {
 
 constexpr int kSearchButtonPauseMs = 1500;
-constexpr int kConflictQuietMs = 500;
-// How long after its last GET a search that nobody answered counts as
-// unanswered.
-constexpr int kLastReplyWaitMs = 1000;
 
 }  // namespace
 
@@ -43,14 +40,21 @@ void QueryTool::query_terminal()
     rows->clear();
     terminalList.clear();
     knownTerminals.clear();
+    // A new search reports its conflicts afresh.
+    conflictTimer->stop();
+    reportedIpConflicts.clear();
+    reportedMacConflicts.clear();
     searchStatus.begin();
-    searchSendTimer->stop();
-    searchEndTimer->stop();
-    searchClock.start();
-    nextSearchSend = 0;
+    searchStepTimer->stop();
+    search.reset();
+    if (engine != nullptr) {
+        search = std::make_unique<TerminalSearch>(engine, onTerminalReply);
+        stepSearch();
+        // Every search that could not go out says why, not only the first.
+        if (!search->anySent())
+            showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
+    }
     showTerminalCount();
-    if (engine != nullptr)
-        sendDueSearchGets();
 
     ui->query_btn->setEnabled(false);
     ui->set_btn->setEnabled(false);
@@ -62,25 +66,22 @@ void QueryTool::query_terminal()
     QTimer::singleShot(kSearchButtonPauseMs, this, &QueryTool::set_query_btn_enable);
 }
 
-void QueryTool::sendDueSearchGets()
+void QueryTool::stepSearch()
 {
-    const std::vector<int>& times = engine->Settings().searchSendsMs;
-    while (nextSearchSend < times.size() && times[nextSearchSend] <= searchClock.elapsed()) {
-        ++nextSearchSend;
-        const bool sent = engine->QueryAllTerminals();
-        searchStatus.sent(
-            sent, engine->ThroughEveryAdapter(), engine->BroadcastInterfaces(), engine->Settings().broadcastAddress);
-        // One box per search: a search that could not go out at all stops.
-        if (!sent && nextSearchSend == 1) {
-            showNotSent(tr("搜索请求未能发出，请检查网络连接！"));
-            nextSearchSend = times.size();
-        }
-    }
-    if (nextSearchSend < times.size())
-        searchSendTimer->start(static_cast<int>(times[nextSearchSend] - searchClock.elapsed()));
-    else
-        searchEndTimer->start(kLastReplyWaitMs);
+    const bool searching = search->step();
     showSearchStatus();
+    if (searching)
+        searchStepTimer->start(search->msToNextStep());
+    else
+        checkSettledSearch();
+}
+
+void QueryTool::checkSettledSearch()
+{
+    // Replies taken over less than the quiet time ago (or still waiting in
+    // the backlog) have the conflict timer running: it checks once they stop.
+    if (!conflictTimer->isActive() && backlogStart == replyBacklog.size())
+        check_conflict();
 }
 
 void QueryTool::set_query_btn_enable()
@@ -127,12 +128,8 @@ void QueryTool::takeOverReplies()
         if (next > backlogStart && (next - backlogStart) % 64 == 0 && turn.elapsed() >= replyTurnMs)
             break;
         const TerminalParam& record = replyBacklog.at(next++);
-        const int known = knownTerminals.size();
-        knownTerminals.insert(terminalIdentityKey(record));
-        if (knownTerminals.size() != known) {
+        if (knownTerminals.insert(terminalIdentityKey(record)).second)
             terminalList.append(record);
-            searchStatus.answered(record.ArrivalInterface);
-        }
         rows->put(record);
     }
     backlogStart = next;
@@ -140,8 +137,7 @@ void QueryTool::takeOverReplies()
 
     showTerminalCount();
 
-    conflictTimer->stop();
-    conflictTimer->start(kConflictQuietMs);
+    conflictTimer->start(TerminalSearch::kQuietMs);
 
     // The rest waits for a timer, so that the window's other timers and
     // events get their turn in between.
@@ -163,8 +159,10 @@ void QueryTool::showTerminalCount()
 
 void QueryTool::showSearchStatus()
 {
-    if (engine != nullptr)
-        searchStatusLabel->setText(searchStatus.text());
+    if (search == nullptr)
+        return;
+    searchStatus.update(*search);
+    searchStatusLabel->setText(searchStatus.text());
 }
 
 TerminalListItem* QueryTool::findTerminalItem(const TerminalParam* record)

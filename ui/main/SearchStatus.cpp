@@ -20,32 +20,29 @@ void SearchStatus::begin()
     *this = SearchStatus();
 }
 
-void SearchStatus::sent(
-    bool sent, bool throughEveryAdapter, const std::vector<NetworkInterface>& searched, uint32_t fixedDestination)
+void SearchStatus::update(const TerminalSearch& search)
 {
-    anySent = anySent || sent;
-    everyAdapter = throughEveryAdapter;
-    destination = fixedDestination;
-    for (const NetworkInterface& adapter : searched) {
-        Adapter& entry = adapters[adapter.index];
-        entry.label = QString("%1 (%2)").arg(QString::fromStdString(adapter.name), dotted(adapter.address));
+    Facts now;
+    now.adapters = search.adapters();
+    now.terminals = search.terminalCount();
+    now.anySent = search.anySent();
+    now.settled = search.settled();
+    now.everyAdapter = search.throughEveryAdapter();
+    now.destination = search.destination();
+    update(now);
+}
+
+void SearchStatus::update(const Facts& now)
+{
+    facts = now;
+    adapters.clear();
+    for (const TerminalSearch::Adapter& entry : facts.adapters) {
+        const NetworkInterface& adapter = entry.adapter;
+        const QString name = QString::fromStdString(adapter.name);
+        adapters[adapter.index] = Adapter{
+            adapter.address != 0 ? QString("%1 (%2)").arg(name, dotted(adapter.address)) : name, adapter.linkUp,
+            entry.terminals};
     }
-}
-
-void SearchStatus::answered(uint32_t arrivalInterface)
-{
-    ++total;
-    if (!everyAdapter)
-        return;
-    Adapter& entry = adapters[arrivalInterface];
-    if (entry.label.isEmpty())
-        entry.label = adapterText(arrivalInterface);
-    ++entry.answered;
-}
-
-void SearchStatus::finish()
-{
-    finished = true;
 }
 
 QString SearchStatus::adapterText(uint32_t arrivalInterface) const
@@ -53,7 +50,7 @@ QString SearchStatus::adapterText(uint32_t arrivalInterface) const
     const auto known = adapters.constFind(arrivalInterface);
     if (known != adapters.constEnd() && !known->label.isEmpty())
         return known->label;
-    return arrivalInterface == 0 ? QString() : QString::fromStdString(InterfaceName(arrivalInterface));
+    return arrivalInterface == 0 ? QString() : QString::fromStdString(TerminalSearch::interfaceName(arrivalInterface));
 }
 
 QString SearchStatus::rowToolTip(uint32_t arrivalInterface) const
@@ -62,36 +59,44 @@ QString SearchStatus::rowToolTip(uint32_t arrivalInterface) const
     return adapter.isEmpty() ? QString() : tr("应答网卡：%1").arg(adapter);
 }
 
+QString SearchStatus::adapterCount(const Adapter& adapter) const
+{
+    const QString label = adapter.label.isEmpty() ? tr("未知网卡") : adapter.label;
+    if (!adapter.linkUp)
+        return tr("%1：未连接").arg(label);
+    return tr("%1：%2 个设备").arg(label).arg(adapter.answered);
+}
+
 QString SearchStatus::adapterList() const
 {
     QStringList labels;
-    for (const Adapter& adapter : adapters)
-        labels << (adapter.label.isEmpty() ? tr("未知网卡") : adapter.label);
+    for (const Adapter& adapter : adapters) {
+        const QString label = adapter.label.isEmpty() ? tr("未知网卡") : adapter.label;
+        labels << (adapter.linkUp ? label : tr("%1：未连接").arg(label));
+    }
     return labels.join(tr("、"));
 }
 
 QString SearchStatus::text() const
 {
-    if (!everyAdapter) {
-        if (total > 0)
-            return tr("已向 %1 搜索：%2 个设备应答").arg(dotted(destination)).arg(total);
-        if (finished)
-            return tr("没有设备应答（已向 %1 搜索）").arg(dotted(destination));
-        return tr("正在向 %1 搜索…").arg(dotted(destination));
+    if (!facts.everyAdapter) {
+        if (facts.terminals > 0)
+            return tr("已向 %1 搜索：%2 个设备应答").arg(dotted(facts.destination)).arg(facts.terminals);
+        if (facts.settled)
+            return tr("没有设备应答（已向 %1 搜索）").arg(dotted(facts.destination));
+        return tr("正在向 %1 搜索…").arg(dotted(facts.destination));
     }
     if (adapters.isEmpty())
         return tr("没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出");
-    if (total > 0) {
+    if (facts.terminals > 0) {
         QStringList counts;
         for (const Adapter& adapter : adapters)
-            counts << tr("%1：%2 个设备")
-                          .arg(adapter.label.isEmpty() ? tr("未知网卡") : adapter.label)
-                          .arg(adapter.answered);
+            counts << adapterCount(adapter);
         return tr("已搜索网卡 %1").arg(counts.join(tr("；")));
     }
-    if (!anySent)
+    if (!facts.anySent)
         return tr("搜索未能通过网卡 %1 发出").arg(adapterList());
-    if (finished)
+    if (facts.settled)
         return tr("没有设备应答。已搜索的网卡：%1").arg(adapterList());
     return tr("正在通过网卡 %1 搜索…").arg(adapterList());
 }

@@ -1,10 +1,11 @@
 // SearchStatus: what the status bar says about the current search — the
-// adapters it went out through and how many terminals answered on each, or
-// that none answered, or that no adapter was up — and the adapter a reply
-// arrived on, for a row's tooltip. User-interface thread only.
+// adapters it went out through and how many terminals answered on each (or
+// that an adapter has no link), or that none answered, or that no adapter
+// was up — and the adapter a reply arrived on, for a row's tooltip.
+// User-interface thread only.
 #pragma once
 
-#include "platform/NetworkInterfaces.h"
+#include "core/search/TerminalSearch.h"
 
 #include <QCoreApplication>
 #include <QMap>
@@ -17,17 +18,20 @@ class SearchStatus {
     Q_DECLARE_TR_FUNCTIONS(SearchStatus)
 
 public:
+    // What a search has come to so far.
+    struct Facts {
+        std::vector<TerminalSearch::Adapter> adapters;
+        int terminals = 0;          // distinct terminals that answered
+        bool anySent = false;       // some GET went out
+        bool settled = false;       // every GET is out and the replies have stopped
+        bool everyAdapter = true;   // else the GETs went to `destination` alone
+        uint32_t destination = 0;
+    };
+
     // A new search begins: nothing sent, nothing counted.
     void begin();
-    // One GET went out (`sent`) through `adapters`, or, with `adapters`
-    // empty and `everyAdapter` false, to `destination` alone. A later GET
-    // of the same search may find an adapter that has come up meanwhile.
-    void sent(bool sent, bool everyAdapter, const std::vector<NetworkInterface>& adapters, uint32_t destination);
-    // A terminal not seen before in this search answered on the interface
-    // with this index (0: unknown).
-    void answered(uint32_t arrivalInterface);
-    // Every GET is out and the replies have had their time.
-    void finish();
+    void update(const TerminalSearch& search);
+    void update(const Facts& facts);
 
     QString text() const;
     // "eth0 (192.168.1.7)" for an adapter of this search, else the
@@ -39,15 +43,14 @@ public:
 private:
     struct Adapter {
         QString label;
+        bool linkUp = true;
         int answered = 0;
     };
+    // Each adapter's label with its count, or that it has no link.
+    QString adapterCount(const Adapter& adapter) const;
     QString adapterList() const;
 
-    bool everyAdapter = true;
-    bool anySent = false;
-    bool finished = false;
-    uint32_t destination = 0;
-    int total = 0;
+    Facts facts;
     // Keyed by interface index, so the list reads in the system's order.
     QMap<uint32_t, Adapter> adapters;
 };

@@ -21,17 +21,6 @@ template <size_t N> void addText(QByteArray* key, const char (&field)[N])
 
 }  // namespace
 
-QByteArray terminalIdentityKey(const TerminalParam& record)
-{
-    QByteArray key;
-    key.reserve(80);
-    addNumber(&key, record.ID);
-    addNumber(&key, record.ServerPort);
-    addText(&key, record.MAC);
-    addText(&key, record.IP);
-    return key;
-}
-
 QByteArray terminalRowKey(const TerminalParam& record)
 {
     QByteArray key;

@@ -1,4 +1,4 @@
-#include "app/EndpointOverrides.h"
+#include "core/endpoint/EndpointOverrides.h"
 
 #include <QByteArray>
 #include <QRegularExpression>

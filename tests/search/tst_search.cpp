@@ -1,0 +1,147 @@
+// The search object on the real engine: when its GETs go out and when it
+// settles (on a clock of the test's own), two searches at once each with
+// only their own replies and the rest for the window, late replies kept
+// from everyone, and the adapters it goes out through (network namespaces).
+#include "PrivateNetwork.h"
+#include "core/search/ReplyRouter.h"
+#include "core/search/TerminalSearch.h"
+#include "net/QueryThread.h"
+#include "platform/SocketLayer.h"
+#include "tools/terminal-sim/TerminalSimulator.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+
+namespace {
+
+std::atomic<uint64_t> gNow{1000};
+uint64_t testClock()
+{
+    return gNow;
+}
+
+// The replies nobody claimed: how many, and their CSeqs' sum.
+std::atomic<int> gOthers{0};
+std::atomic<int> gOthersCSeqs{0};
+void collectOthers(TerminalParam* reply)
+{
+    gOthersCSeqs += reply->CSeq;
+    ++gOthers;
+}
+
+EndpointSettings loopback(uint16_t port, const std::vector<int>& sendsMs)
+{
+    EndpointSettings settings{0, port, 0x7FFFFFFFu, 1};
+    settings.searchSendsMs = sendsMs;
+    return settings;
+}
+
+}  // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(SocketLayerStartup()); }
+    void cleanupTestCase() { SocketLayerShutdown(); }
+
+    // Stepped whenever it asks to be: each GET at its planned time, settled
+    // once the last is kQuietMs old (nobody answers here).
+    void stepsAtThePlannedTimes()
+    {
+        EndpointSettings settings = loopback(9, EndpointSettings().searchSendsMs);  // the discard port: no answer
+        settings.clockMs = testClock;
+        NxNetControl engine(settings);
+        QVERIFY(engine.Open(0));
+        const uint64_t start = gNow;
+        TerminalSearch search(&engine);
+        QList<uint64_t> seen;
+        for (int turn = 0; turn < 20 && seen.size() < 5; ++turn) {
+            const size_t sends = search.sends();
+            if (!search.step() || search.sends() != sends)
+                seen << gNow - start;
+            gNow += static_cast<uint64_t>(search.msToNextStep());
+        }
+        QCOMPARE(seen, (QList<uint64_t>{0, 250, 500, 1000, 1500}));
+        QVERIFY(search.allSent());
+    }
+
+    // The window's search, a batch dialog's and a request of nobody's at
+    // once: each search lists the fleet from its own replies only, the rest
+    // goes to the window, and a search's late replies reach no one.
+    void twoSearchesAtOnceKeepTheirReplies()
+    {
+        TerminalSimulator sim(SimConfig{});
+        QVERIFY(sim.start());
+        QueryThread thread(loopback(sim.port(), {0, 100}));
+        ReplyRouter::attach(thread.engine());
+        ReplyRouter::setOthers(collectOthers);
+        thread.start();
+        auto first = std::make_unique<TerminalSearch>(thread.engine());
+        TerminalSearch second(thread.engine());
+        std::vector<TerminalParam> replies[2];
+        first->step(&replies[0]);
+        second.step(&replies[1]);
+        const uint16_t nobodys = thread.engine()->NextCSeq();
+        QVERIFY(thread.engine()->QueryAllTerminals());
+        while (first->step(&replies[0]) | second.step(&replies[1]))
+            QTest::qWait(5);
+
+        const std::set<uint16_t> cseqs[2] = {{1, 4}, {2, 5}};  // each search's GETs, the second at 100 ms
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(replies[i].size(), size_t(20));
+            for (const TerminalParam& reply : replies[i])
+                QVERIFY2(cseqs[i].count(reply.CSeq) == 1, qPrintable(QString::number(reply.CSeq)));
+        }
+        QCOMPARE(first->terminals().size(), size_t(10));
+        QCOMPARE(second.terminals().size(), size_t(10));
+        QCOMPARE(gOthers.load(), 10);
+        QCOMPARE(gOthersCSeqs.load(), 10 * nobodys);
+
+        first.reset();
+        const uint16_t port = thread.engine()->LocalPort();
+        QVERIFY(sim.sendFrom(0, sim.replyText(0, 4), 0x7F000001u, port));  // late, to the ended search
+        QVERIFY(sim.sendFrom(0, sim.replyText(0, 77), 0x7F000001u, port));  // nobody's
+        QTRY_COMPARE(gOthers.load(), 11);
+        QCOMPARE(gOthersCSeqs.load(), 10 * nobodys + 77);
+    }
+
+    // An adapter switched on during a search is searched by its next GET; a
+    // tunnel, which cannot broadcast, never is.
+    void everyGetFindsTheAdaptersUpThen()
+    {
+        TwoLinkNetwork network(2, true);
+        QVERIFY(network.started());
+        InNamespace toolSide(network.toolSide);
+        QVERIFY(toolSide.entered);
+        EndpointSettings settings;
+        settings.localPort = 0;
+        settings.clockMs = testClock;
+        settings.searchSendsMs = {0, 300};
+        QueryThread thread(settings);
+        thread.start();
+        // A link comes up a moment after its adapter is switched on.
+        const auto linksUp = [](long count) {
+            const std::vector<NetworkInterface> up = ListBroadcastInterfaces();
+            return std::count_if(up.begin(), up.end(), [](const NetworkInterface& a) { return a.linkUp; }) == count;
+        };
+        QTRY_VERIFY(linksUp(1));
+        TerminalSearch search(thread.engine());
+        search.step();
+        QCOMPARE(QProcess::execute("ip", {"link", "set", "veth2", "up"}), 0);
+        QTRY_VERIFY(linksUp(2));
+        gNow += 300;
+        search.step();
+        QTRY_COMPARE(search.terminalCount(), 5);
+        QStringList adapters;
+        for (const TerminalSearch::Adapter& entry : search.adapters())
+            adapters << QString("%1 %2 %3 %4").arg(entry.adapter.name.c_str()).arg(entry.adapter.address, 0, 16).arg(entry.adapter.linkUp).arg(entry.terminals);
+        QCOMPARE(adapters, (QStringList{"veth0 a4d0001 1 3", "veth2 a4e0001 1 2"}));
+    }
+};
+
+QTEST_MAIN(SearchTest)
+#include "tst_search.moc"
