@@ -25,6 +25,11 @@ else
 BUILD_DIR ?= build
 endif
 CMAKE_FLAGS += -DSANITIZE=$(SANITIZE) -DQT_MAJOR=$(QT)
+# The compiler cache (scripts/install-deps brings it) makes the five builds of
+# CI and a fresh clone's builds quick; paths count from the clone, so clones
+# share what it holds.
+export CMAKE_CXX_COMPILER_LAUNCHER ?= ccache
+export CCACHE_BASEDIR ?= $(CURDIR)
 
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
