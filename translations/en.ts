@@ -626,6 +626,10 @@
         <translation>%1 terminals not found; they will not be set.</translation>
     </message>
     <message>
+        <source>；%1个终端未找到</source>
+        <translation>; %1 terminals not found</translation>
+    </message>
+    <message>
         <source>行</source>
         <translation>Line</translation>
     </message>

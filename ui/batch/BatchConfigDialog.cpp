@@ -284,7 +284,8 @@ void BatchConfigDialog::showOutcomes()
 {
     for (size_t i = 0; i < plan.entries.size(); ++i)
         ui->planTable->item(static_cast<int>(i), kResult)->setText(CommissionTexts::outcome(run->outcomes()[i]));
-    ui->summaryLabel->setText(tr("完成：%1").arg(CommissionTexts::summary(run->outcomes())));
+    ui->summaryLabel->setText(tr("完成：%1").arg(CommissionTexts::summary(run->outcomes()))
+        + (notFound.empty() ? QString() : tr("；%1个终端未找到").arg(notFound.size())));
 }
 
 void BatchConfigDialog::setRow(int row, int line, const QString& mac, const QString& changes, const QString& result)
