@@ -303,6 +303,7 @@ void BatchConfigDialog::reject()
     // Closing stops sending; what is in flight is abandoned with the run.
     ticker.stop();
     search.reset();
+    sheetSearch.reset();
     if (run != nullptr)
         run->cancel();
     QDialog::reject();
