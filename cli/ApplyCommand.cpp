@@ -87,7 +87,8 @@ QString outcomeLine(const SheetRow& row, const char* outcome, const std::string&
     return QString("%1 %2 %3 %4").arg(row.line).arg(text(row.mac), outcome, text(detail)).trimmed() + '\n';
 }
 
-int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan)
+int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan,
+    const std::vector<SheetRow>& notFound)
 {
     QJsonArray list;
     for (const PlanEntry& entry : plan.entries) {
@@ -99,9 +100,18 @@ int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const Comm
         else
             printOut(CliCommands::tr("第%1行 %2：%3").arg(entry.row.line).arg(text(entry.row.mac), what) + '\n');
     }
+    for (const SheetRow& row : notFound) {
+        if (options.json)
+            list.append(QJsonObject{{"line", row.line}, {"mac", text(row.mac)}, {"outcome", "not-found"}});
+        else
+            printOut(
+                CliCommands::tr("第%1行 %2：%3").arg(row.line).arg(text(row.mac), CliCommands::tr("未找到")) + '\n');
+    }
     if (options.json)
         printJson("plan", list);
-    return writeResult(options.resultFile, commissionPlanCsv(sheet.columns, plan)) ? kExitOk : kExitFile;
+    if (!writeResult(options.resultFile, commissionPlanCsv(sheet.columns, plan)))
+        return kExitFile;
+    return notFound.empty() ? kExitOk : kExitIncomplete;
 }
 
 }  // namespace
@@ -138,7 +148,7 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
         return kExitSheet;
     }
     if (options.dryRun)
-        return dryRun(options, sheet, plan);
+        return dryRun(options, sheet, plan, notFound);
 
     CommissionRun run(engine, plan);
     while (run.phase() != CommissionRun::Phase::Done) {

@@ -630,10 +630,6 @@
         <translation>; %1 terminals not found</translation>
     </message>
     <message>
-        <source>行</source>
-        <translation>Line</translation>
-    </message>
-    <message>
         <source>列</source>
         <translation>Column</translation>
     </message>
@@ -936,6 +932,10 @@ Exit codes:
     <message>
         <source>；%1个终端未找到</source>
         <translation>; %1 terminals not found</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>not found</translation>
     </message>
 </context>
 </TS>

@@ -136,6 +136,8 @@ private slots:
             << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"}) << 0 << 0;
         QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
         QTest::newRow("apply again: every terminal set already") << QStringList({"apply", "good.csv"}) << 0 << 0;
+        QTest::newRow("partial dry run: the other row not found")
+            << QStringList({"apply", "partial.csv", "--partial", "--dry-run"}) << 1 << 0;
         QTest::newRow("partial: the found row set already, the other not found")
             << QStringList({"apply", "partial.csv", "--partial"}) << 1 << 0;
     }
