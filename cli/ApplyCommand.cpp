@@ -3,7 +3,9 @@
 #include "core/commission/CommissionResult.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CommissionTexts.h"
+#include "core/commission/PartialPlan.h"
 #include "core/commission/SheetFile.h"
+#include "core/commission/SheetSearch.h"
 #include "core/commission/WholeFile.h"
 #include "platform/Clock.h"
 
@@ -56,16 +58,37 @@ bool writeResult(const QString& path, const std::string& csv)
     return false;
 }
 
-std::vector<TerminalParam> searchFleet(NxNetControl* engine, bool* sent)
+// Searches again, while some of the sheet's terminals are missing, saying so.
+std::vector<TerminalParam> searchFleet(NxNetControl* engine, const CommissionSheet& sheet, bool* sent)
 {
-    TerminalSearch search(engine);
-    while (search.step())
+    SheetSearch search(engine, sheet);
+    int repeats = 0;
+    while (search.step()) {
+        if (search.repeats() != repeats) {
+            repeats = search.repeats();
+            printError(CliCommands::tr("%1个终端未应答，再次搜索（第%2次，最多%3次）")
+                           .arg(search.missing())
+                           .arg(repeats)
+                           .arg(SheetSearch::kRepeats));
+        }
         SleepMs(kStepMs);
+    }
     *sent = search.allSent();
     return search.terminals();
 }
 
-int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan)
+QJsonObject outcomeJson(const SheetRow& row, const char* outcome, const std::string& detail)
+{
+    return QJsonObject{{"line", row.line}, {"mac", text(row.mac)}, {"outcome", outcome}, {"detail", text(detail)}};
+}
+
+QString outcomeLine(const SheetRow& row, const char* outcome, const std::string& detail)
+{
+    return QString("%1 %2 %3 %4").arg(row.line).arg(text(row.mac), outcome, text(detail)).trimmed() + '\n';
+}
+
+int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan,
+    const std::vector<SheetRow>& notFound)
 {
     QJsonArray list;
     for (const PlanEntry& entry : plan.entries) {
@@ -77,9 +100,18 @@ int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const Comm
         else
             printOut(CliCommands::tr("第%1行 %2：%3").arg(entry.row.line).arg(text(entry.row.mac), what) + '\n');
     }
+    for (const SheetRow& row : notFound) {
+        if (options.json)
+            list.append(QJsonObject{{"line", row.line}, {"mac", text(row.mac)}, {"outcome", "not-found"}});
+        else
+            printOut(
+                CliCommands::tr("第%1行 %2：%3").arg(row.line).arg(text(row.mac), CliCommands::tr("未找到")) + '\n');
+    }
     if (options.json)
         printJson("plan", list);
-    return writeResult(options.resultFile, commissionPlanCsv(sheet.columns, plan)) ? kExitOk : kExitFile;
+    if (!writeResult(options.resultFile, commissionPlanCsv(sheet.columns, plan)))
+        return kExitFile;
+    return notFound.empty() ? kExitOk : kExitIncomplete;
 }
 
 }  // namespace
@@ -104,44 +136,47 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
         return kExitSheet;
     }
     bool sent = false;
-    const std::vector<TerminalParam> found = searchFleet(engine, &sent);
+    const std::vector<TerminalParam> found = searchFleet(engine, sheet, &sent);
     if (!sent) {
         printError(tr("搜索请求无法发送"));
         return kExitNetwork;
     }
-    const CommissionPlan plan = planCommission(sheet, found);
+    std::vector<SheetRow> notFound;
+    const CommissionPlan plan = options.partial ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
     if (!plan.problems.empty()) {
         printProblems(plan.problems, options.json);
         return kExitSheet;
     }
     if (options.dryRun)
-        return dryRun(options, sheet, plan);
+        return dryRun(options, sheet, plan, notFound);
 
     CommissionRun run(engine, plan);
     while (run.phase() != CommissionRun::Phase::Done) {
         run.step();
         SleepMs(kStepMs);
     }
-    bool complete = true;
+    bool complete = notFound.empty();
     QJsonArray list;
     for (size_t i = 0; i < plan.entries.size(); ++i) {
         const TerminalOutcome& outcome = run.outcomes()[i];
         const SheetRow& row = plan.entries[i].row;
         complete = complete && (outcome.outcome == Outcome::Verified || outcome.outcome == Outcome::AlreadySet);
         if (options.json)
-            list.append(QJsonObject{{"line", row.line}, {"mac", text(row.mac)},
-                {"outcome", outcomeKeyword(outcome.outcome)}, {"detail", text(outcomeDetail(outcome))}});
+            list.append(outcomeJson(row, outcomeKeyword(outcome.outcome), outcomeDetail(outcome)));
         else
-            printOut(QString("%1 %2 %3 %4")
-                         .arg(row.line)
-                         .arg(text(row.mac), outcomeKeyword(outcome.outcome), text(outcomeDetail(outcome)))
-                         .trimmed()
-                + '\n');
+            printOut(outcomeLine(row, outcomeKeyword(outcome.outcome), outcomeDetail(outcome)));
+    }
+    for (const SheetRow& row : notFound) {
+        if (options.json)
+            list.append(outcomeJson(row, "not-found", std::string()));
+        else
+            printOut(outcomeLine(row, "not-found", std::string()));
     }
     if (options.json)
         printJson("terminals", list);
-    printError(CommissionTexts::summary(run.outcomes()));
-    if (!writeResult(options.resultFile, commissionResultCsv(sheet.columns, plan, run.outcomes())))
+    printError(CommissionTexts::summary(run.outcomes())
+        + (notFound.empty() ? QString() : tr("；%1个终端未找到").arg(notFound.size())));
+    if (!writeResult(options.resultFile, commissionResultCsv(sheet.columns, plan, run.outcomes(), notFound)))
         return kExitFile;
     return complete ? kExitOk : kExitIncomplete;
 }

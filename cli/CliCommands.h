@@ -25,8 +25,9 @@ enum class ScanSort { Answer, Ip, Id, Mac };
 struct ApplyOptions {
     QString sheetFile;
     bool dryRun = false;
-    QString resultFile;  // empty: none
-    bool json = false;   // problems and outcomes as JSON on standard output
+    bool partial = false;  // the rows whose terminal was not found are left out, not a refusal
+    QString resultFile;    // empty: none
+    bool json = false;     // problems and outcomes as JSON on standard output
 };
 
 class CliCommands {

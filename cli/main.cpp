@@ -83,6 +83,8 @@ bool parse(const QStringList& given, Command* command, QString* error)
             command->conflicts = true;
         } else if (a == "--dry-run") {
             command->apply.dryRun = true;
+        } else if (a == "--partial") {
+            command->apply.partial = true;
         } else if (a == "--result" && hasValue) {
             command->apply.resultFile = arguments[++i];
         } else if (a.startsWith("--")) {
@@ -93,7 +95,7 @@ bool parse(const QStringList& given, Command* command, QString* error)
             command->operands << a;
         }
     }
-    const bool applyOptions = command->apply.dryRun || !command->apply.resultFile.isEmpty();
+    const bool applyOptions = command->apply.dryRun || command->apply.partial || !command->apply.resultFile.isEmpty();
     const bool scan = command->name == "scan" && command->operands.isEmpty() && !applyOptions;
     const bool apply = command->name == "apply" && command->operands.size() == 1 && !command->conflicts
         && !command->sortGiven && command->format != ScanFormat::Csv;
@@ -126,13 +128,22 @@ int main(int argc, char* argv[])
         printError(error + '\n' + CliCommands::help());
         return kExitUsage;
     }
+    // A typo in a variable would otherwise search or apply somewhere else
+    // than meant: the command line refuses it before sending anything.
+    QStringList invalid;
+    const EndpointSettings settings = endpointSettingsFromEnvironment(&invalid);
+    if (!invalid.isEmpty()) {
+        for (const QString& problem : invalid)
+            printError(CliCommands::tr("环境变量无效，不发送任何请求：%1").arg(problem));
+        return kExitUsage;
+    }
     if (!SocketLayerStartup()) {
         printError(CliCommands::tr("网络无法使用"));
         return kExitNetwork;
     }
     int result = kExitNetwork;
     {
-        QueryThread thread(endpointSettingsFromEnvironment("querytool-cli"));
+        QueryThread thread(settings);
         if (!thread.engine()->IsOpen()) {
             printError(CliCommands::tr("无法打开UDP端口%1").arg(thread.engine()->Settings().localPort));
         } else {

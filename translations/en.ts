@@ -605,6 +605,38 @@
         <source>完成：%1</source>
         <translation>Done: %1</translation>
     </message>
+    <message>
+        <source>表格中有终端未应答时，仍设置找到的终端，其余报告为未找到</source>
+        <translation>When some terminals of the sheet do not answer, set the ones found and report the others as not found</translation>
+    </message>
+    <message>
+        <source>只设置找到的终端</source>
+        <translation>Set only the terminals found</translation>
+    </message>
+    <message>
+        <source>%1个终端未应答，再次搜索（第%2次，最多%3次）…</source>
+        <translation>%1 terminals did not answer; searching again (%2 of at most %3)…</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>not found</translation>
+    </message>
+    <message>
+        <source>%1个终端未找到，不会设置。</source>
+        <translation>%1 terminals not found; they will not be set.</translation>
+    </message>
+    <message>
+        <source>；%1个终端未找到</source>
+        <translation>; %1 terminals not found</translation>
+    </message>
+    <message>
+        <source>列</source>
+        <translation>Column</translation>
+    </message>
+    <message>
+        <source>问题</source>
+        <translation>Problem</translation>
+    </message>
 </context>
 <context>
     <name>CommissionTexts</name>
@@ -819,13 +851,15 @@
         <source>用法：
   querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
       搜索一次，列出每个终端的全部字段；--sort 按IP、ID或MAC排序；--conflicts 同时列出IP和MAC地址冲突
-  querytool-cli apply 表格.csv [--dry-run] [--result 结果.csv] [--format table|json]
+  querytool-cli apply 表格.csv [--dry-run] [--partial] [--result 结果.csv] [--format table|json]
       检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置（--result 写入计划）；
+      未应答的终端最多再搜索3次；--partial 只设置找到的终端，其余报告为未找到（退出码1）；
       --format json 以JSON输出问题或结果
   querytool-cli reboot IP
       重启一个终端（不接受广播地址或网络地址），并显示重启的是哪个终端
 选项也可写作 --format=json。
-环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同。
+环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同；
+值无效时不发送任何请求，退出码2。
 退出码：
   0  全部成功
   1  已完成，但有终端未成功（或 --conflicts 发现冲突）
@@ -837,13 +871,15 @@
         <translation>Usage:
   querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
       one search; every field of every terminal; --sort orders by IP, ID or MAC; --conflicts also lists IP and MAC conflicts
-  querytool-cli apply SHEET.csv [--dry-run] [--result RESULT.csv] [--format table|json]
+  querytool-cli apply SHEET.csv [--dry-run] [--partial] [--result RESULT.csv] [--format table|json]
       checks the sheet, sets and verifies its terminals; --dry-run shows the plan and sends nothing (--result writes the plan);
+      terminals that did not answer are searched for up to 3 more times; --partial sets the terminals found and reports the others as not found (exit code 1);
       --format json gives the problems or the outcomes as JSON
   querytool-cli reboot IP
       reboots one terminal (not a broadcast or network address) and names the terminal it rebooted
 Options may also be written --format=json.
-The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT and DBP_SEARCH_SENDS work as for the window.
+The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT and DBP_SEARCH_SENDS work as for the window;
+with an invalid value nothing is sent and the exit code is 2.
 Exit codes:
   0  everything succeeded
   1  done, but not for every terminal (or --conflicts found conflicts)
@@ -884,6 +920,22 @@ Exit codes:
     <message>
         <source>未知的排序：%1</source>
         <translation>Unknown sort: %1</translation>
+    </message>
+    <message>
+        <source>环境变量无效，不发送任何请求：%1</source>
+        <translation>Invalid environment variable, nothing sent: %1</translation>
+    </message>
+    <message>
+        <source>%1个终端未应答，再次搜索（第%2次，最多%3次）</source>
+        <translation>%1 terminals did not answer; searching again (%2 of at most %3)</translation>
+    </message>
+    <message>
+        <source>；%1个终端未找到</source>
+        <translation>; %1 terminals not found</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>not found</translation>
     </message>
 </context>
 </TS>

@@ -69,13 +69,20 @@ std::string outcomeDetail(const TerminalOutcome& outcome)
     return changesText(outcome.unmet);
 }
 
-std::string commissionResultCsv(
-    const std::vector<std::string>& columns, const CommissionPlan& plan, const std::vector<TerminalOutcome>& outcomes)
+std::string commissionResultCsv(const std::vector<std::string>& columns, const CommissionPlan& plan,
+    const std::vector<TerminalOutcome>& outcomes, const std::vector<SheetRow>& notFound)
 {
-    return resultCsv(columns, plan, [&](size_t i) {
+    std::string text = resultCsv(columns, plan, [&](size_t i) {
         const TerminalOutcome& o = i < outcomes.size() ? outcomes[i] : TerminalOutcome();
         return std::make_pair(std::string(outcomeKeyword(o.outcome)), outcomeDetail(o));
     });
+    for (const SheetRow& row : notFound) {
+        std::vector<std::string> fields = row.fields;
+        fields.push_back("not-found");
+        fields.push_back(std::string());
+        text += CsvLine(fields);
+    }
+    return text;
 }
 
 std::string commissionPlanCsv(const std::vector<std::string>& columns, const CommissionPlan& plan)

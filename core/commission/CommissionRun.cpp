@@ -67,8 +67,6 @@ void CommissionRun::cancel()
         ++done;
     }
     queue.clear();
-    if (current == Phase::Verifying)
-        finish();
 }
 
 void CommissionRun::collect()
@@ -124,7 +122,9 @@ void CommissionRun::startVerifying()
         const TerminalParam& set = plan.entries[i].set;
         byMac[macKey(set.MAC[0] != '\0' ? set.MAC : set.OldMAC)] = i;
     }
-    if (byMac.empty() || cancelled) {
+    // Also after a cancel: the terminals that took a SET sent before it are
+    // reported as they are, not as missing.
+    if (byMac.empty()) {
         finish();
         return;
     }

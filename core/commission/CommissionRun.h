@@ -49,7 +49,7 @@ public:
     // Does what is due: collects replies, sends, searches. Cheap; call it
     // every few milliseconds until phase() is Done.
     void step();
-    // Stops sending; what was sent is still awaited, verification ends.
+    // Stops sending; what was sent is still awaited and verified.
     void cancel();
 
     Phase phase() const;

@@ -71,28 +71,33 @@ EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broad
         if (parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
             base.everyAdapter = false;
         else
-            problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address; using the default")
+            problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address")
                                  .arg(QString::fromUtf8(broadcastAddress)));
     }
     if (given(terminalPort) && !parsePort(QString::fromUtf8(terminalPort), 1, &base.terminalPort))
-        problems->append(QString("DBP_TERMINAL_PORT: \"%1\" is not a port from 1 to 65535; using the default")
-                             .arg(QString::fromUtf8(terminalPort)));
+        problems->append(
+            QString("DBP_TERMINAL_PORT: \"%1\" is not a port from 1 to 65535").arg(QString::fromUtf8(terminalPort)));
     if (given(localPort) && !parsePort(QString::fromUtf8(localPort), 0, &base.localPort))
-        problems->append(QString("DBP_LOCAL_PORT: \"%1\" is not a port from 0 to 65535; using the default")
-                             .arg(QString::fromUtf8(localPort)));
+        problems->append(
+            QString("DBP_LOCAL_PORT: \"%1\" is not a port from 0 to 65535").arg(QString::fromUtf8(localPort)));
     if (given(searchSends) && !parseSendTimes(QString::fromUtf8(searchSends), &base.searchSendsMs))
         problems->append(QString("DBP_SEARCH_SENDS: \"%1\" is not a list of ascending milliseconds from 0 to 10000 "
-                                 "(such as 0,250,500,1000); using the default")
+                                 "(such as 0,250,500,1000)")
                              .arg(QString::fromUtf8(searchSends)));
     return base;
+}
+
+EndpointSettings endpointSettingsFromEnvironment(QStringList* problems)
+{
+    return applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
+        std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), problems);
 }
 
 EndpointSettings endpointSettingsFromEnvironment(const char* program)
 {
     QStringList problems;
-    const EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
-        std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), &problems);
+    const EndpointSettings settings = endpointSettingsFromEnvironment(&problems);
     for (const QString& problem : problems)
-        std::fprintf(stderr, "%s: %s\n", program, problem.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s: %s; using the default\n", program, problem.toLocal8Bit().constData());
     return settings;
 }

@@ -16,6 +16,10 @@
 EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
     const char* localPort, const char* searchSends, QStringList* problems);
 
-// The defaults with the environment's overrides; problems go to standard
-// error, each after the program's name.
+// The defaults with the environment's overrides; each invalid value leaves
+// its default and adds a line to `problems`.
+EndpointSettings endpointSettingsFromEnvironment(QStringList* problems);
+
+// The same for the window, which keeps the default for an invalid value:
+// the problems go to standard error, each after the program's name.
 EndpointSettings endpointSettingsFromEnvironment(const char* program = "QueryTool");

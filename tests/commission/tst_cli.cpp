@@ -23,6 +23,7 @@ class CliTest : public QObject {
 
     ScratchFolder folder;
     CommissionRig rig;
+    QStringList variables;  // "NAME=value" set for the next runs, after the rig's
 
     // Runs the program to its end in `workingFolder` (with `dataFolder` as
     // the user's data folder, when given); `meanwhile` (when given) runs once
@@ -40,6 +41,8 @@ class CliTest : public QObject {
         environment.insert("DBP_TERMINAL_PORT", QString::number(terminalPort != 0 ? terminalPort : rig.sim->port()));
         environment.insert("DBP_LOCAL_PORT", "0");
         environment.insert("DBP_SEARCH_SENDS", "0");
+        for (const QString& variable : variables)
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         process.setProcessEnvironment(environment);
         process.start(CLI_PROGRAM, arguments);
         if (meanwhile && process.waitForStarted())
@@ -59,9 +62,10 @@ private slots:
         qstrcpy(fleet[1].Name, "=HYPERLINK(\"http://x\",\"y\")");
         qstrcpy(fleet[2].Mode, "@SUM(A1)");
         QVERIFY(rig.start(fleet));
-        QFile sheets[] = {QFile("bad.csv"), QFile("good.csv")};
-        const QByteArray texts[] = {"MAC,ID\n00-12-37-00-00-01,2\n", "MAC,ID\n00-12-37-00-00-01,11\n"};
-        for (int i = 0; i < 2; ++i)
+        QFile sheets[] = {QFile("bad.csv"), QFile("good.csv"), QFile("partial.csv")};
+        const QByteArray texts[] = {"MAC,ID\n00-12-37-00-00-01,2\n", "MAC,ID\n00-12-37-00-00-01,11\n",
+            "MAC,ID\n00-12-37-00-00-01,11\n00-12-37-00-00-09,19\n"};
+        for (int i = 0; i < 3; ++i)
             QVERIFY(sheets[i].open(QIODevice::WriteOnly) && sheets[i].write(texts[i]) == texts[i].size());
     }
 
@@ -132,6 +136,10 @@ private slots:
             << QStringList({"apply", "good.csv", "--dry-run", "--result", "plan.csv"}) << 0 << 0;
         QTest::newRow("apply, result saved") << QStringList({"apply", "good.csv", "--result", "result.csv"}) << 0 << 1;
         QTest::newRow("apply again: every terminal set already") << QStringList({"apply", "good.csv"}) << 0 << 0;
+        QTest::newRow("partial dry run: the other row not found")
+            << QStringList({"apply", "partial.csv", "--partial", "--dry-run"}) << 1 << 0;
+        QTest::newRow("partial: the found row set already, the other not found")
+            << QStringList({"apply", "partial.csv", "--partial"}) << 1 << 0;
     }
 
     void exitCodes()
@@ -144,6 +152,27 @@ private slots:
         QCOMPARE(rig.sets().size(), sets);
     }
 
+    // A typo in a variable stops the command line before anything goes out,
+    // naming the variable and its value.
+    void invalidVariables_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::newRow("broadcast address") << "DBP_BROADCAST_ADDR=127.255.255.256";
+        QTest::newRow("terminal port") << "DBP_TERMINAL_PORT=5913x";
+    }
+
+    void invalidVariables()
+    {
+        QFETCH(QString, variable);
+        variables = QStringList{variable};
+        rig.sim->clearRequests();
+        const CliRun run = cli({"apply", "good.csv"});
+        variables.clear();
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(rig.sim->requests().empty());
+        QVERIFY2(run.err.contains(variable.replace('=', ": \"").toUtf8()), run.err.constData());
+    }
+
     // config.ini from the working folder when the program may write there,
     // else from the user's data folder; the translation from the working
     // folder, else from beside the program. Output reaches the pipe as UTF-8.
@@ -154,10 +183,14 @@ private slots:
         QTest::addColumn<QString>("dataLanguage");     // "": none in the data folder
         QTest::addColumn<QByteArray>("usage");
         // "local" exists only as ./translate/local.qm, a copy of en.qm.
-        QTest::newRow("unzipped: the working folder's translation") << true << "local" << "" << QByteArray("Usage:");
-        QTest::newRow("unzipped without translate/: beside the program") << true << "en" << "" << QByteArray("Usage:");
-        QTest::newRow("writable: the data folder is not read") << true << "" << "en" << QByteArray("用法：");
-        QTest::newRow("installed: the data folder's config.ini") << false << "" << "en" << QByteArray("Usage:");
+        QTest::newRow("unzipped: the working folder's translation") << true << "local"
+                                                                    << "" << QByteArray("Usage:");
+        QTest::newRow("unzipped without translate/: beside the program") << true << "en"
+                                                                         << "" << QByteArray("Usage:");
+        QTest::newRow("writable: the data folder is not read") << true << ""
+                                                               << "en" << QByteArray("用法：");
+        QTest::newRow("installed: the data folder's config.ini") << false << ""
+                                                                 << "en" << QByteArray("Usage:");
     }
 
     void configAndTranslationFolders()

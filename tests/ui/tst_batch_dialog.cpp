@@ -26,6 +26,9 @@ private slots:
         QFile sheet("sheet.csv");
         QVERIFY(sheet.open(QIODevice::WriteOnly) && sheet.write("MAC,ID\n00-12-37-00-00-02,12\n") > 0);
         sheet.close();
+        QFile refused("refused.csv");
+        QVERIFY(refused.open(QIODevice::WriteOnly) && refused.write("MAC,ID\n00-12-37-00-00-02,0\n") > 0);
+        refused.close();
 
         QStringList results;
         QStringList idsWhileOpen;  // the table's IDs once the apply is verified
@@ -46,13 +49,18 @@ private slots:
                 results << child<QTableWidget>(dialog, "planTable")->item(0, 3)->text();
             for (int row = 0; row < table->rowCount(); ++row)
                 idsWhileOpen << table->item(row, 1)->text();
+            // A refused sheet loaded afterwards: its problems can be saved,
+            // and the window still searches anew for the apply before it.
+            dialog->loadSheet("refused.csv");
+            if (QTest::qWaitFor([&] { return child<QPushButton>(dialog, "saveBtn")->isEnabled(); }, 10000))
+                results << child<QTableWidget>(dialog, "planTable")->item(0, 3)->text();
             dialog->close();
             return true;
         });
         child<QPushButton>(rig.window.get(), "batch_btn")->click();
 
         QCOMPARE(watcher.summary(), QStringList({"BatchConfigDialog"}));
-        QCOMPARE(results, QStringList({"已设置并验证"}));
+        QCOMPARE(results, QStringList({"已设置并验证", "第2行，ID列：“0”不是允许的数值（允许：1..9999）"}));
         idsWhileOpen.sort();
         QCOMPARE(idsWhileOpen, QStringList({"1", "2", "5"}));  // not the dialog's 12
         QCOMPARE(rig.sim->terminal(1).ID, 12);

@@ -2,9 +2,11 @@
 
 #include "core/commission/CommissionResult.h"
 #include "core/commission/CommissionTexts.h"
+#include "core/commission/PartialPlan.h"
 #include "core/commission/SheetExport.h"
 #include "core/commission/SheetFile.h"
 #include "core/commission/WholeFile.h"
+#include "core/records/Csv.h"
 #include "ui_BatchConfigDialog.h"
 
 #include <QFileDialog>
@@ -33,6 +35,10 @@ BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, QWidget* parent)
     connect(ui->stopBtn, &QPushButton::clicked, this, &BatchConfigDialog::stopApply);
     connect(ui->saveBtn, &QPushButton::clicked, this, &BatchConfigDialog::saveResult);
     connect(ui->closeBtn, &QPushButton::clicked, this, &BatchConfigDialog::reject);
+    connect(ui->partialCheck, &QCheckBox::toggled, this, [this] {
+        if (!found.empty() && run == nullptr)
+            makePlan();
+    });
     connect(&ticker, &QTimer::timeout, this, &BatchConfigDialog::tick);
     ticker.setInterval(kTickMs);
 }
@@ -44,7 +50,7 @@ BatchConfigDialog::~BatchConfigDialog()
 
 bool BatchConfigDialog::applied() const
 {
-    return run != nullptr;
+    return anyApply;
 }
 
 void BatchConfigDialog::chooseSheet()
@@ -57,9 +63,10 @@ void BatchConfigDialog::chooseSheet()
 
 void BatchConfigDialog::loadSheet(const QString& path)
 {
-    if (search != nullptr || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
+    if (search != nullptr || sheetSearch != nullptr || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
         return;
     run.reset();
+    ui->partialCheck->setEnabled(true);
     ui->sheetPathEdit->setText(path);
     ui->applyBtn->setEnabled(false);
     ui->saveBtn->setEnabled(false);
@@ -67,6 +74,8 @@ void BatchConfigDialog::loadSheet(const QString& path)
     ui->planTable->setRowCount(0);
     sheet = CommissionSheet();
     plan = CommissionPlan();
+    found.clear();
+    notFound.clear();
 
     QString error;
     if (!readSheetFile(path, &sheet, &error)) {
@@ -82,20 +91,19 @@ void BatchConfigDialog::loadSheet(const QString& path)
     ui->chooseBtn->setEnabled(false);
     ui->exportSheetBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
-    exporting = false;
-    search = std::make_unique<TerminalSearch>(engine);
+    sheetSearch = std::make_unique<SheetSearch>(engine, sheet);
     ticker.start();
 }
 
 void BatchConfigDialog::exportSheet()
 {
-    if (engine == nullptr || search != nullptr || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
+    if (engine == nullptr || search != nullptr || sheetSearch != nullptr
+        || (run != nullptr && run->phase() != CommissionRun::Phase::Done))
         return;
     ui->chooseBtn->setEnabled(false);
     ui->exportSheetBtn->setEnabled(false);
     ui->applyBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
-    exporting = true;
     search = std::make_unique<TerminalSearch>(engine);
     ticker.start();
 }
@@ -116,6 +124,9 @@ void BatchConfigDialog::startApply()
     ui->chooseBtn->setEnabled(false);
     ui->exportSheetBtn->setEnabled(false);
     ui->stopBtn->setEnabled(true);
+    ui->saveBtn->setEnabled(false);
+    ui->partialCheck->setEnabled(false);
+    anyApply = true;
     run = std::make_unique<CommissionRun>(engine, plan);
     ui->progressBar->setMaximum(std::max(1, run->toSend()));
     showProgress();
@@ -132,9 +143,21 @@ void BatchConfigDialog::stopApply()
 void BatchConfigDialog::saveResult()
 {
     const QString path = QFileDialog::getSaveFileName(this, tr("保存结果"), QString(), tr("CSV表格 (*.csv)"));
-    if (path.isEmpty() || run == nullptr)
+    if (path.isEmpty())
         return;
-    const QByteArray text = QByteArray::fromStdString(commissionResultCsv(sheet.columns, plan, run->outcomes()));
+    std::string csv;
+    if (run != nullptr) {
+        csv = commissionResultCsv(sheet.columns, plan, run->outcomes(), notFound);
+    } else if (!plan.problems.empty() || !sheet.readable) {
+        // A refused sheet: its problems, to hand back to whoever mends it.
+        csv = kUtf8Bom + CsvLine({tr("行").toStdString(), tr("列").toStdString(), tr("问题").toStdString()});
+        for (const CommissionProblem& problem : sheet.readable ? plan.problems : sheet.problems)
+            csv += CsvLine({problem.line > 0 ? std::to_string(problem.line) : std::string(),
+                spreadsheetText(problem.column), spreadsheetText(CommissionTexts::problem(problem).toStdString())});
+    } else {
+        csv = commissionPlanCsv(sheet.columns, plan);
+    }
+    const QByteArray text = QByteArray::fromStdString(csv);
     QString error;
     if (!writeWholeFile(path, text, &error))
         QMessageBox::warning(this, tr("保存结果"), tr("无法写入%1：%2").arg(path, error));
@@ -142,6 +165,16 @@ void BatchConfigDialog::saveResult()
 
 void BatchConfigDialog::tick()
 {
+    if (sheetSearch != nullptr) {
+        if (!sheetSearch->step())
+            sheetSearchDone();
+        else if (sheetSearch->repeats() > 0)
+            ui->summaryLabel->setText(tr("%1个终端未应答，再次搜索（第%2次，最多%3次）…")
+                                          .arg(sheetSearch->missing())
+                                          .arg(sheetSearch->repeats())
+                                          .arg(SheetSearch::kRepeats));
+        return;
+    }
     if (search != nullptr) {
         if (!search->step())
             searchDone();
@@ -161,27 +194,40 @@ void BatchConfigDialog::tick()
     showOutcomes();
 }
 
+void BatchConfigDialog::sheetSearchDone()
+{
+    found = sheetSearch->terminals();
+    sheetSearch.reset();
+    ticker.stop();
+    ui->chooseBtn->setEnabled(true);
+    ui->exportSheetBtn->setEnabled(true);
+    makePlan();
+}
+
+void BatchConfigDialog::makePlan()
+{
+    notFound.clear();
+    plan = ui->partialCheck->isChecked() ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
+    showPlan();
+}
+
 void BatchConfigDialog::searchDone()
 {
-    const std::vector<TerminalParam> found = search->terminals();
+    const std::vector<TerminalParam> terminals = search->terminals();
     search.reset();
     ticker.stop();
     ui->chooseBtn->setEnabled(true);
     ui->exportSheetBtn->setEnabled(true);
-    if (exporting) {
-        // A plan loaded before can still be applied.
-        ui->applyBtn->setEnabled(run == nullptr && plan.problems.empty()
-            && std::any_of(plan.entries.begin(), plan.entries.end(), [](const PlanEntry& e) { return !e.alreadySet; }));
-        saveSheet(found);
-        return;
-    }
-    plan = planCommission(sheet, found);
-    showPlan();
+    // A plan loaded before can still be applied.
+    ui->applyBtn->setEnabled(run == nullptr && plan.problems.empty()
+        && std::any_of(plan.entries.begin(), plan.entries.end(), [](const PlanEntry& e) { return !e.alreadySet; }));
+    saveSheet(terminals);
 }
 
 void BatchConfigDialog::showProblems(const std::vector<CommissionProblem>& problems)
 {
     ui->summaryLabel->setText(tr("表格有%1处问题，不会发送任何设置。").arg(problems.size()));
+    ui->saveBtn->setEnabled(true);
     ui->planTable->setRowCount(static_cast<int>(problems.size()));
     for (size_t i = 0; i < problems.size(); ++i)
         setRow(static_cast<int>(i), problems[i].line, QString(), QString(), CommissionTexts::problem(problems[i]));
@@ -195,7 +241,7 @@ void BatchConfigDialog::showPlan()
         return;
     }
     int toSend = 0;
-    ui->planTable->setRowCount(static_cast<int>(plan.entries.size()));
+    ui->planTable->setRowCount(static_cast<int>(plan.entries.size() + notFound.size()));
     for (size_t i = 0; i < plan.entries.size(); ++i) {
         const PlanEntry& entry = plan.entries[i];
         toSend += entry.alreadySet ? 0 : 1;
@@ -203,10 +249,17 @@ void BatchConfigDialog::showPlan()
             CommissionTexts::changes(entry),
             entry.alreadySet ? CommissionTexts::outcome({Outcome::AlreadySet, {}}) : QString());
     }
+    for (size_t i = 0; i < notFound.size(); ++i)
+        setRow(static_cast<int>(plan.entries.size() + i), notFound[i].line, QString::fromStdString(notFound[i].mac),
+            QString(), tr("未找到"));
     const QString note = CommissionTexts::ignoredColumns(sheet);
     ui->summaryLabel->setText(
         tr("%1个终端，%2个需要设置。").arg(plan.entries.size()).arg(toSend) + (note.isEmpty() ? "" : "\n" + note));
+    if (!notFound.empty())
+        ui->summaryLabel->setText(
+            ui->summaryLabel->text() + "\n" + tr("%1个终端未找到，不会设置。").arg(notFound.size()));
     ui->applyBtn->setEnabled(toSend > 0);
+    ui->saveBtn->setEnabled(true);
     fitColumns();
 }
 
@@ -231,7 +284,8 @@ void BatchConfigDialog::showOutcomes()
 {
     for (size_t i = 0; i < plan.entries.size(); ++i)
         ui->planTable->item(static_cast<int>(i), kResult)->setText(CommissionTexts::outcome(run->outcomes()[i]));
-    ui->summaryLabel->setText(tr("完成：%1").arg(CommissionTexts::summary(run->outcomes())));
+    ui->summaryLabel->setText(tr("完成：%1").arg(CommissionTexts::summary(run->outcomes()))
+        + (notFound.empty() ? QString() : tr("；%1个终端未找到").arg(notFound.size())));
 }
 
 void BatchConfigDialog::setRow(int row, int line, const QString& mac, const QString& changes, const QString& result)
@@ -249,6 +303,7 @@ void BatchConfigDialog::reject()
     // Closing stops sending; what is in flight is abandoned with the run.
     ticker.stop();
     search.reset();
+    sheetSearch.reset();
     if (run != nullptr)
         run->cancel();
     QDialog::reject();

@@ -8,6 +8,7 @@
 
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CommissionSheet.h"
+#include "core/commission/SheetSearch.h"
 #include "core/search/TerminalSearch.h"
 
 #include <QDialog>
@@ -28,7 +29,8 @@ public:
     BatchConfigDialog(NxNetControl* engine, QWidget* parent = nullptr);
     ~BatchConfigDialog() override;
 
-    // Whether an apply was started: the window's table is then out of date.
+    // Whether an apply was started while the dialog was open, whatever was
+    // loaded after it: the window's table is then out of date.
     bool applied() const;
 
 public slots:
@@ -45,6 +47,8 @@ private slots:
 
 private:
     void searchDone();
+    void sheetSearchDone();
+    void makePlan();
     void saveSheet(const std::vector<TerminalParam>& terminals);
     void showProblems(const std::vector<CommissionProblem>& problems);
     void showPlan();
@@ -59,7 +63,10 @@ private:
     QTimer ticker;
     CommissionSheet sheet;
     CommissionPlan plan;
-    std::unique_ptr<TerminalSearch> search;
-    bool exporting = false;  // the search is for an export, not a plan
+    std::vector<TerminalParam> found;  // the sheet's search; empty before it
+    std::vector<SheetRow> notFound;    // rows left out of a partial plan
+    std::unique_ptr<SheetSearch> sheetSearch;
+    std::unique_ptr<TerminalSearch> search;  // for an export
     std::unique_ptr<CommissionRun> run;
+    bool anyApply = false;
 };

@@ -1,0 +1,43 @@
+// SheetSearch: the search before planning a sheet. When some of the sheet's
+// MACs did not answer, it asks again with further searches (a bounded number)
+// so that a reply lost on a lossy link does not refuse the whole sheet. Driven
+// by step() on the thread that calls the engine's operations.
+#pragma once
+
+#include "core/commission/CommissionSheet.h"
+#include "core/search/TerminalSearch.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+class SheetSearch {
+public:
+    static constexpr int kRepeats = 3;  // further searches at most
+
+    SheetSearch(NxNetControl* engine, const CommissionSheet& sheet, int repeats = kRepeats);
+
+    // Does what is due; false once the last search has settled.
+    bool step();
+    // Further searches started so far, and the sheet's MACs still unanswered.
+    int repeats() const;
+    int missing() const;
+    // Whether every search's GETs went out.
+    bool allSent() const;
+    // Every terminal any of the searches found, its latest record.
+    std::vector<TerminalParam> terminals() const;
+
+private:
+    void take(const std::vector<TerminalParam>& found);
+
+    NxNetControl* const engine;
+    const int maxRepeats;
+    std::unique_ptr<TerminalSearch> search;
+    int started = 0;
+    bool sent = true;
+    std::unordered_set<std::string> wanted;              // MAC keys of the sheet not found yet
+    std::unordered_map<std::string, size_t> byIdentity;  // identity key -> index in found
+    std::vector<TerminalParam> found;
+};
