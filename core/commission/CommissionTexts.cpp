@@ -94,23 +94,16 @@ QString CommissionTexts::problem(const CommissionProblem& p)
 
 QString CommissionTexts::outcome(const TerminalOutcome& o)
 {
+    // Two outcomes say more than their name: why it was refused, what was
+    // not verified.
     switch (o.outcome) {
-    case Outcome::Pending:
-        return tr("等待中");
-    case Outcome::AlreadySet:
-        return tr("已是表格中的设置");
-    case Outcome::Verified:
-        return tr("已设置并验证");
     case Outcome::Refused:
         return tr("终端拒绝(400)");
-    case Outcome::NoAnswer:
-        return tr("无应答");
     case Outcome::NotVerified:
         return tr("已应答但未验证：%1").arg(o.unmet.empty() ? tr("搜索中没有找到") : unmet(o.unmet));
-    case Outcome::NotSent:
-        return tr("未发送");
+    default:
+        return outcomeName(o.outcome);
     }
-    return QString();
 }
 
 QString CommissionTexts::unmet(const std::vector<PlannedChange>& unmet)
