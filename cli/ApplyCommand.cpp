@@ -5,11 +5,15 @@
 #include "core/commission/CommissionTexts.h"
 #include "core/commission/SheetFile.h"
 #include "core/commission/WholeFile.h"
+#include "core/records/TerminalIdentity.h"
 #include "platform/Clock.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -56,13 +60,20 @@ bool writeResult(const QString& path, const std::string& csv)
     return false;
 }
 
-std::vector<TerminalParam> searchFleet(NxNetControl* engine, bool* sent)
+// The fleet, and in `routed` the keys of the terminals behind a router.
+std::vector<TerminalParam> searchFleet(
+    NxNetControl* engine, const std::vector<SearchRange>& ranges, bool* sent, std::unordered_set<std::string>* routed)
 {
     TerminalSearch search(engine);
+    search.searchRanges(ranges);
     while (search.step())
         SleepMs(kStepMs);
     *sent = search.allSent();
-    return search.terminals();
+    const std::vector<TerminalParam> found = search.terminals();
+    for (const TerminalParam& terminal : found)
+        if (search.onlyThroughRange(terminal))
+            routed->insert(terminalIdentityKey(terminal));
+    return found;
 }
 
 int dryRun(const ApplyOptions& options, const CommissionSheet& sheet, const CommissionPlan& plan)
@@ -104,12 +115,25 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
         return kExitSheet;
     }
     bool sent = false;
-    const std::vector<TerminalParam> found = searchFleet(engine, &sent);
+    std::unordered_set<std::string> routed;
+    const std::vector<TerminalParam> found = searchFleet(engine, options.ranges, &sent, &routed);
     if (!sent) {
         printError(tr("搜索请求无法发送"));
         return kExitNetwork;
     }
-    const CommissionPlan plan = planCommission(sheet, found);
+    CommissionPlan plan = planCommission(sheet, found);
+    // No broadcast crosses a router: those behind one are set at their own
+    // address, as a read by address reaches them.
+    int byAddress = 0;
+    for (PlanEntry& entry : plan.entries) {
+        if (routed.count(terminalIdentityKey(entry.current)) != 0) {
+            entry.set.IsBroadcast = 0;
+            entry.set.Address = entry.current.Address;
+            ++byAddress;
+        }
+    }
+    if (byAddress > 0)
+        printError(tr("%1 台终端只经搜索范围找到（在路由器之后），按其自身地址设置").arg(byAddress));
     if (!plan.problems.empty()) {
         printProblems(plan.problems, options.json);
         return kExitSheet;
@@ -117,7 +141,9 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
     if (options.dryRun)
         return dryRun(options, sheet, plan);
 
-    CommissionRun run(engine, plan);
+    RunOptions runOptions;
+    runOptions.ranges = options.ranges;
+    CommissionRun run(engine, plan, runOptions);
     while (run.phase() != CommissionRun::Phase::Done) {
         run.step();
         SleepMs(kStepMs);

@@ -25,4 +25,6 @@ struct EndpointSettings {
     // When each GET of one search goes out, in milliseconds from its start:
     // a terminal whose reply to one of them is lost answers another.
     std::vector<int> searchSendsMs = {0, 250, 500, 1000};
+    // GETs by address per second when a search sweeps ranges of addresses.
+    int sweepRate = 300;
 };

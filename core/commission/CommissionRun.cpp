@@ -136,8 +136,10 @@ void CommissionRun::startVerifying()
 
 void CommissionRun::verify()
 {
-    if (!search)
+    if (!search) {
         search = std::make_unique<TerminalSearch>(engine);
+        search->searchRanges(options.ranges);
+    }
     std::vector<TerminalParam> replies;
     const bool searching = search->step(&replies);
     for (const TerminalParam& reply : replies) {

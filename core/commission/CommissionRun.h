@@ -35,6 +35,8 @@ struct RunOptions {
     // The verification searches again until every answered terminal shows
     // its values or this long has passed: terminals reboot after a SET.
     int verifyWindowMs = 30000;
+    // Searched too when verifying, for terminals behind a router.
+    std::vector<SearchRange> ranges;
 };
 
 class CommissionRun {

@@ -92,7 +92,19 @@ EndpointSettings endpointSettingsFromEnvironment(const char* program)
     QStringList problems;
     const EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
         std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), &problems);
+    EndpointSettings swept = settings;
+    const char* sweepRate = std::getenv("DBP_SWEEP_RATE");
+    if (given(sweepRate)) {
+        bool number = false;
+        const int rate = QString::fromUtf8(sweepRate).toInt(&number);
+        if (number && rate >= 1 && rate <= 100000)
+            swept.sweepRate = rate;
+        else
+            problems.append(QString("DBP_SWEEP_RATE: \"%1\" is not a number of GETs per second from 1 to 100000; "
+                                    "using the default")
+                                .arg(QString::fromUtf8(sweepRate)));
+    }
     for (const QString& problem : problems)
         std::fprintf(stderr, "%s: %s\n", program, problem.toLocal8Bit().constData());
-    return settings;
+    return swept;
 }
