@@ -141,9 +141,8 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
     if (options.dryRun)
         return dryRun(options, sheet, plan);
 
-    RunOptions runOptions;
-    runOptions.ranges = options.ranges;
-    CommissionRun run(engine, plan, runOptions);
+    CommissionRun run(engine, plan);
+    run.searchRanges(options.ranges);
     while (run.phase() != CommissionRun::Phase::Done) {
         run.step();
         SleepMs(kStepMs);

@@ -93,6 +93,11 @@ void CommissionRun::collect()
     }
 }
 
+void CommissionRun::searchRanges(const std::vector<SearchRange>& given)
+{
+    ranges = given;
+}
+
 void CommissionRun::send()
 {
     while (!queue.empty() && static_cast<int>(inFlight.size()) < options.inFlight) {
@@ -138,7 +143,7 @@ void CommissionRun::verify()
 {
     if (!search) {
         search = std::make_unique<TerminalSearch>(engine);
-        search->searchRanges(options.ranges);
+        search->searchRanges(ranges);
     }
     std::vector<TerminalParam> replies;
     const bool searching = search->step(&replies);

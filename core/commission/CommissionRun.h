@@ -35,8 +35,6 @@ struct RunOptions {
     // The verification searches again until every answered terminal shows
     // its values or this long has passed: terminals reboot after a SET.
     int verifyWindowMs = 30000;
-    // Searched too when verifying, for terminals behind a router.
-    std::vector<SearchRange> ranges;
 };
 
 class CommissionRun {
@@ -44,6 +42,8 @@ public:
     enum class Phase { Applying, Verifying, Done };
 
     CommissionRun(NxNetControl* engine, const CommissionPlan& plan, RunOptions options = RunOptions());
+    // Verifying searches these ranges too, for terminals behind a router.
+    void searchRanges(const std::vector<SearchRange>& ranges);
     ~CommissionRun();
     CommissionRun(const CommissionRun&) = delete;
     CommissionRun& operator=(const CommissionRun&) = delete;
@@ -83,6 +83,7 @@ private:
     int sentCount = 0;
 
     std::unique_ptr<TerminalSearch> search;
+    std::vector<SearchRange> ranges;
     uint64_t verifyStartMs = 0;
     int searches = 0;                               // verification searches completed
     std::unordered_map<std::string, size_t> byMac;  // verification: MAC after the SET -> entry
