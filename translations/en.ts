@@ -98,6 +98,10 @@
         <translation>Search ranges…</translation>
     </message>
     <message>
+        <source>%1（路由器之后：按其地址 %2 设置）</source>
+        <translation>%1 (behind a router: set at its address %2)</translation>
+    </message>
+    <message>
         <source>配置</source>
         <translation>Configuration</translation>
     </message>
