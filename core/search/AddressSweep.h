@@ -13,12 +13,6 @@
 
 class AddressSweep {
 public:
-    // GETs per second when nothing else is said: slow enough for a router to
-    // resolve each address it forwards to before its table of unresolved
-    // neighbours overflows (about a thousand entries, each held for up to
-    // three seconds), so that a reply is not lost to the sweep's own haste.
-    static constexpr int kDefaultRate = 300;
-
     // `ranges` as the user gave them (counted each on its own); swept once,
     // overlaps merged, at `perSecond` GETs per second.
     AddressSweep(const std::vector<SearchRange>& ranges, int perSecond);
