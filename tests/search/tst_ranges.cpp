@@ -2,6 +2,7 @@
 // behind a router (network namespaces): not found by broadcast, found by
 // the ranges' sweep, and set at their own address by querytool-cli apply.
 #include "PrivateNetwork.h"
+#include "core/search/AddressSweep.h"
 #include "core/search/SearchRange.h"
 #include "core/search/TerminalSearch.h"
 #include "net/QueryThread.h"
@@ -90,6 +91,26 @@ private slots:
         for (const SearchRange& range : merged)
             total += range.size();
         QCOMPARE(total, size);
+    }
+
+    // The pace counts GETs sent: answered addresses are skipped without
+    // taking a turn, and each address goes once.
+    void sweepPace()
+    {
+        AddressSweep sweep(parsed({"10.0.0.0/24", "10.0.0.250-10.0.1.9"}), 100);
+        sweep.answered(0x0A000001u);
+        sweep.answered(0x0A000003u);
+        std::vector<uint32_t> sent;
+        sweep.due(0, &sent);
+        QCOMPARE(sent, std::vector<uint32_t>{0x0A000000u});
+        sweep.due(990, &sent);
+        QCOMPARE(sent.size(), size_t(100));
+        QCOMPARE(sent.back(), 0x0A000065u);
+        QCOMPARE(sweep.msToNext(990), 10);
+        sweep.due(100000, &sent);
+        QCOMPARE(sent.size(), size_t(266 - 2));
+        QVERIFY(sweep.done());
+        QCOMPARE(sweep.passed(), sweep.total());
     }
 
     void behindARouter()
