@@ -29,6 +29,7 @@ struct EndpointSettings {
     // slow enough for a router to resolve each address it forwards to. It
     // holds an unresolved one for about three seconds, in a table that
     // starts dropping them past 512 entries (Linux's defaults): 1 000 a
-    // second found a third of the terminals behind one, 5 000 under a tenth.
+    // second found a third of the terminals behind one, 5 000 under a tenth,
+    // 150 all of them.
     int sweepRate = 150;
 };
