@@ -7,11 +7,15 @@
 #include "core/commission/SheetFile.h"
 #include "core/commission/SheetSearch.h"
 #include "core/commission/WholeFile.h"
+#include "core/records/TerminalIdentity.h"
 #include "platform/Clock.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -59,9 +63,11 @@ bool writeResult(const QString& path, const std::string& csv)
 }
 
 // Searches again, while some of the sheet's terminals are missing, saying so.
-std::vector<TerminalParam> searchFleet(NxNetControl* engine, const CommissionSheet& sheet, bool* sent)
+// The fleet, and in `routed` the keys of the terminals behind a router.
+std::vector<TerminalParam> searchFleet(NxNetControl* engine, const CommissionSheet& sheet,
+    const std::vector<SearchRange>& ranges, bool* sent, std::unordered_set<std::string>* routed)
 {
-    SheetSearch search(engine, sheet);
+    SheetSearch search(engine, sheet, SheetSearch::kRepeats, ranges);
     int repeats = 0;
     while (search.step()) {
         if (search.repeats() != repeats) {
@@ -74,7 +80,11 @@ std::vector<TerminalParam> searchFleet(NxNetControl* engine, const CommissionShe
         SleepMs(kStepMs);
     }
     *sent = search.allSent();
-    return search.terminals();
+    const std::vector<TerminalParam> found = search.terminals();
+    for (const TerminalParam& terminal : found)
+        if (search.onlyThroughRange(terminal))
+            routed->insert(terminalIdentityKey(terminal));
+    return found;
 }
 
 QJsonObject outcomeJson(const SheetRow& row, const char* outcome, const std::string& detail)
@@ -136,13 +146,26 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
         return kExitSheet;
     }
     bool sent = false;
-    const std::vector<TerminalParam> found = searchFleet(engine, sheet, &sent);
+    std::unordered_set<std::string> routed;
+    const std::vector<TerminalParam> found = searchFleet(engine, sheet, options.ranges, &sent, &routed);
     if (!sent) {
         printError(tr("搜索请求无法发送"));
         return kExitNetwork;
     }
     std::vector<SheetRow> notFound;
-    const CommissionPlan plan = options.partial ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
+    CommissionPlan plan = options.partial ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
+    // No broadcast crosses a router: those behind one are set at their own
+    // address, as a read by address reaches them.
+    int byAddress = 0;
+    for (PlanEntry& entry : plan.entries) {
+        if (routed.count(terminalIdentityKey(entry.current)) != 0) {
+            entry.set.IsBroadcast = 0;
+            entry.set.Address = entry.current.Address;
+            ++byAddress;
+        }
+    }
+    if (byAddress > 0)
+        printError(tr("%1 台终端只经搜索范围找到（在路由器之后），按其自身地址设置").arg(byAddress));
     if (!plan.problems.empty()) {
         printProblems(plan.problems, options.json);
         return kExitSheet;
@@ -151,6 +174,7 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
         return dryRun(options, sheet, plan, notFound);
 
     CommissionRun run(engine, plan);
+    run.searchRanges(options.ranges);
     while (run.phase() != CommissionRun::Phase::Done) {
         run.step();
         SleepMs(kStepMs);

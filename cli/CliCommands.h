@@ -2,6 +2,7 @@
 // main thread against an engine whose receive loop runs on its worker thread.
 #pragma once
 
+#include "core/search/SearchRange.h"
 #include "net/NxNetControl.h"
 
 #include <QCoreApplication>
@@ -28,13 +29,15 @@ struct ApplyOptions {
     bool partial = false;  // the rows whose terminal was not found are left out, not a refusal
     QString resultFile;    // empty: none
     bool json = false;     // problems and outcomes as JSON on standard output
+    std::vector<SearchRange> ranges;  // searched besides the adapters' links
 };
 
 class CliCommands {
     Q_DECLARE_TR_FUNCTIONS(CliCommands)
 
 public:
-    static int scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort);
+    static int scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort,
+        const std::vector<SearchRange>& ranges);
     static int apply(NxNetControl* engine, const ApplyOptions& options);
     static int reboot(NxNetControl* engine, const QString& ip);
     static QString help();

@@ -106,9 +106,11 @@ QString conflictLines(const Groups& groups, const QString& kind)
 
 }  // namespace
 
-int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort)
+int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, ScanSort sort,
+    const std::vector<SearchRange>& ranges)
 {
     TerminalSearch search(engine);
+    search.searchRanges(ranges);
     while (search.step())
         SleepMs(5);
     if (!search.allSent()) {
@@ -148,5 +150,9 @@ int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, S
         printOut(conflictText);
     else if (conflicts && format == ScanFormat::Csv && !conflictText.isEmpty())
         printError(conflictText.trimmed());
+    // On standard error, so that the listing stays as it was.
+    const std::vector<int> perRange = search.foundPerRange();
+    for (size_t i = 0; i < perRange.size(); ++i)
+        printError(tr("范围 %1：%2 台").arg(QString::fromStdString(search.ranges()[i].text())).arg(perRange[i]));
     return conflicts && !(ipGroups.empty() && macGroups.empty()) ? kExitIncomplete : kExitOk;
 }

@@ -72,6 +72,12 @@ bool parse(const QStringList& given, Command* command, QString* error)
                 return *error = CliCommands::tr("未知的格式：%1").arg(format), false;
             command->format = static_cast<ScanFormat>(names.indexOf(format));
             command->formatGiven = true;
+        } else if (a == "--range" && hasValue) {
+            SearchRange range;
+            std::string problem;
+            if (!parseSearchRange(arguments[++i].toStdString(), &range, &problem))
+                return *error = QString::fromStdString(problem), false;
+            command->apply.ranges.push_back(range);
         } else if (a == "--sort" && hasValue) {
             const QString key = arguments[++i];
             const QStringList keys = {"ip", "id", "mac"};
@@ -149,7 +155,8 @@ int main(int argc, char* argv[])
         } else {
             thread.start();
             if (command.name == "scan")
-                result = CliCommands::scan(thread.engine(), command.format, command.conflicts, command.sort);
+                result = CliCommands::scan(
+                    thread.engine(), command.format, command.conflicts, command.sort, command.apply.ranges);
             else if (command.name == "apply")
                 result = CliCommands::apply(thread.engine(), command.apply);
             else

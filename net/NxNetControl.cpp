@@ -376,3 +376,14 @@ uint16_t NxNetControl::NextCSeq() const
 {
     return nextCSeq;
 }
+
+uint16_t NxNetControl::TakeCSeq()
+{
+    return nextCSeq++;
+}
+
+bool NxNetControl::QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast)
+{
+    const DbpRequest message = BuildGetRequest(cseq, directedBroadcast ? 1 : 0);
+    return message && SendText(message.get(), address);
+}

@@ -95,6 +95,14 @@ public:
     // it before the request goes out.
     uint16_t NextCSeq() const;
 
+    // Searches by address, for terminals no limited broadcast reaches (behind
+    // a router). TakeCSeq hands out the next CSeq for the caller to claim;
+    // QueryAt sends a GET with it to `address` alone, not waiting: as a read
+    // by address (IsBroadcast 0), or with IsBroadcast 1 to a subnet's
+    // directed broadcast address. True when sent whole.
+    uint16_t TakeCSeq();
+    bool QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast);
+
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.
     bool ThroughEveryAdapter() const;

@@ -94,6 +94,14 @@
         <translation>Start search</translation>
     </message>
     <message>
+        <source>搜索范围…</source>
+        <translation>Search ranges…</translation>
+    </message>
+    <message>
+        <source>%1（路由器之后：按其地址 %2 设置）</source>
+        <translation>%1 (behind a router: set at its address %2)</translation>
+    </message>
+    <message>
         <source>配置</source>
         <translation>Configuration</translation>
     </message>
@@ -434,6 +442,14 @@
 </context>
 <context>
     <name>SearchStatus</name>
+    <message>
+        <source>范围 %1：%2 个设备</source>
+        <translation>range %1: %2 devices</translation>
+    </message>
+    <message>
+        <source>范围扫描 %1/%2</source>
+        <translation>range sweep %1/%2</translation>
+    </message>
     <message>
         <source>未知网卡</source>
         <translation>unknown adapter</translation>
@@ -849,16 +865,18 @@
     </message>
     <message>
         <source>用法：
-  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
+  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts] [--range 范围]...
       搜索一次，列出每个终端的全部字段；--sort 按IP、ID或MAC排序；--conflicts 同时列出IP和MAC地址冲突
-  querytool-cli apply 表格.csv [--dry-run] [--partial] [--result 结果.csv] [--format table|json]
+  querytool-cli apply 表格.csv [--dry-run] [--partial] [--result 结果.csv] [--format table|json] [--range 范围]...
       检查表格，设置并验证其中的终端；--dry-run 只显示计划，不发送设置（--result 写入计划）；
       未应答的终端最多再搜索3次；--partial 只设置找到的终端，其余报告为未找到（退出码1）；
       --format json 以JSON输出问题或结果
   querytool-cli reboot IP
       重启一个终端（不接受广播地址或网络地址），并显示重启的是哪个终端
+--range 另搜索一个地址范围（如 10.2.0.0/16 或 10.3.1.10-10.3.1.200，最多65536个地址，可重复），
+      用于路由器之后的终端；这些终端按其自身地址设置
 选项也可写作 --format=json。
-环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS 与窗口相同；
+环境变量 DBP_BROADCAST_ADDR、DBP_TERMINAL_PORT、DBP_LOCAL_PORT、DBP_SEARCH_SENDS、DBP_SWEEP_RATE 与窗口相同；
 值无效时不发送任何请求，退出码2。
 退出码：
   0  全部成功
@@ -869,16 +887,18 @@
   5  端口无法打开或请求无法发送
 </source>
         <translation>Usage:
-  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts]
+  querytool-cli scan [--format table|csv|json] [--sort ip|id|mac] [--conflicts] [--range RANGE]...
       one search; every field of every terminal; --sort orders by IP, ID or MAC; --conflicts also lists IP and MAC conflicts
-  querytool-cli apply SHEET.csv [--dry-run] [--partial] [--result RESULT.csv] [--format table|json]
+  querytool-cli apply SHEET.csv [--dry-run] [--partial] [--result RESULT.csv] [--format table|json] [--range RANGE]...
       checks the sheet, sets and verifies its terminals; --dry-run shows the plan and sends nothing (--result writes the plan);
       terminals that did not answer are searched for up to 3 more times; --partial sets the terminals found and reports the others as not found (exit code 1);
       --format json gives the problems or the outcomes as JSON
   querytool-cli reboot IP
       reboots one terminal (not a broadcast or network address) and names the terminal it rebooted
+--range also searches an address range (such as 10.2.0.0/16 or 10.3.1.10-10.3.1.200, at most 65536 addresses; repeatable),
+      for terminals behind routers; those are set at their own address
 Options may also be written --format=json.
-The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT and DBP_SEARCH_SENDS work as for the window;
+The variables DBP_BROADCAST_ADDR, DBP_TERMINAL_PORT, DBP_LOCAL_PORT, DBP_SEARCH_SENDS and DBP_SWEEP_RATE work as for the window;
 with an invalid value nothing is sent and the exit code is 2.
 Exit codes:
   0  everything succeeded
@@ -888,6 +908,14 @@ Exit codes:
   4  a file could not be read or written
   5  the port could not be opened or a request could not be sent
 </translation>
+    </message>
+    <message>
+        <source>范围 %1：%2 台</source>
+        <translation>Range %1: %2 terminals</translation>
+    </message>
+    <message>
+        <source>%1 台终端只经搜索范围找到（在路由器之后），按其自身地址设置</source>
+        <translation>%1 terminals were found only through a search range (behind a router) and are set at their own address</translation>
     </message>
     <message>
         <source>……另有%1处问题未列出（共%2处）</source>
@@ -936,6 +964,25 @@ Exit codes:
     <message>
         <source>未找到</source>
         <translation>not found</translation>
+    </message>
+</context>
+<context>
+    <name>SearchRangesDialog</name>
+    <message>
+        <source>搜索范围</source>
+        <translation>Search ranges</translation>
+    </message>
+    <message>
+        <source>除各网卡所在网段外，另搜索以下地址范围（路由器之后的终端）。每个范围最多65536个地址，如 10.2.0.0/16 或 10.3.1.10-10.3.1.200。只经范围找到的终端按其自身地址设置、重启和升级。</source>
+        <translation>Besides the adapters' subnets, these address ranges are searched too (terminals behind routers). At most 65536 addresses each, such as 10.2.0.0/16 or 10.3.1.10-10.3.1.200. Terminals found only through a range are set, rebooted and upgraded at their own address.</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
     </message>
 </context>
 </TS>

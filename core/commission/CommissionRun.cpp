@@ -91,6 +91,11 @@ void CommissionRun::collect()
     }
 }
 
+void CommissionRun::searchRanges(const std::vector<SearchRange>& given)
+{
+    ranges = given;
+}
+
 void CommissionRun::send()
 {
     while (!queue.empty() && static_cast<int>(inFlight.size()) < options.inFlight) {
@@ -136,8 +141,10 @@ void CommissionRun::startVerifying()
 
 void CommissionRun::verify()
 {
-    if (!search)
+    if (!search) {
         search = std::make_unique<TerminalSearch>(engine);
+        search->searchRanges(ranges);
+    }
     std::vector<TerminalParam> replies;
     const bool searching = search->step(&replies);
     for (const TerminalParam& reply : replies) {

@@ -42,6 +42,8 @@ public:
     enum class Phase { Applying, Verifying, Done };
 
     CommissionRun(NxNetControl* engine, const CommissionPlan& plan, RunOptions options = RunOptions());
+    // Verifying searches these ranges too, for terminals behind a router.
+    void searchRanges(const std::vector<SearchRange>& ranges);
     ~CommissionRun();
     CommissionRun(const CommissionRun&) = delete;
     CommissionRun& operator=(const CommissionRun&) = delete;
@@ -81,6 +83,7 @@ private:
     int sentCount = 0;
 
     std::unique_ptr<TerminalSearch> search;
+    std::vector<SearchRange> ranges;
     uint64_t verifyStartMs = 0;
     int searches = 0;                               // verification searches completed
     std::unordered_map<std::string, size_t> byMac;  // verification: MAC after the SET -> entry

@@ -3,10 +3,12 @@
 #include "core/commission/CommissionPlan.h"
 #include "core/records/TerminalIdentity.h"
 
-SheetSearch::SheetSearch(NxNetControl* engine, const CommissionSheet& sheet, int repeats)
+SheetSearch::SheetSearch(
+    NxNetControl* engine, const CommissionSheet& sheet, int repeats, const std::vector<SearchRange>& ranges)
     : engine(engine)
     , maxRepeats(repeats)
-    , search(std::make_unique<TerminalSearch>(engine))
+    , ranges(ranges)
+    , search(startSearch())
 {
     for (const SheetRow& row : sheet.rows) {
         if (!row.mac.empty())
@@ -21,20 +23,32 @@ bool SheetSearch::step()
     if (search->step())
         return true;
     sent = sent && search->allSent();
-    take(search->terminals());
+    take(*search);
     search.reset();
     if (wanted.empty() || started >= maxRepeats || !sent)
         return false;
     ++started;
-    search = std::make_unique<TerminalSearch>(engine);
+    search = startSearch();
     return true;
 }
 
-void SheetSearch::take(const std::vector<TerminalParam>& terminals)
+std::unique_ptr<TerminalSearch> SheetSearch::startSearch() const
 {
-    for (const TerminalParam& terminal : terminals) {
+    auto started = std::make_unique<TerminalSearch>(engine);
+    started->searchRanges(ranges);
+    return started;
+}
+
+void SheetSearch::take(const TerminalSearch& done)
+{
+    for (const TerminalParam& terminal : done.terminals()) {
         wanted.erase(macKey(terminal.MAC));
-        const auto known = byIdentity.emplace(terminalIdentityKey(terminal), found.size());
+        const std::string key = terminalIdentityKey(terminal);
+        if (!done.onlyThroughRange(terminal))
+            broadcast.insert(key);
+        else if (broadcast.count(key) == 0)
+            routed.insert(key);
+        const auto known = byIdentity.emplace(key, found.size());
         if (known.second)
             found.push_back(terminal);
         else
@@ -60,4 +74,10 @@ bool SheetSearch::allSent() const
 std::vector<TerminalParam> SheetSearch::terminals() const
 {
     return found;
+}
+
+bool SheetSearch::onlyThroughRange(const TerminalParam& terminal) const
+{
+    const std::string key = terminalIdentityKey(terminal);
+    return routed.count(key) != 0 && broadcast.count(key) == 0;
 }

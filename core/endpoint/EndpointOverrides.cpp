@@ -57,6 +57,16 @@ bool parseSendTimes(const QString& text, std::vector<int>* times)
     return true;
 }
 
+bool parseSweepRate(const QString& text, int* rate)
+{
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (!number || value < 1 || value > 100000)
+        return false;
+    *rate = value;
+    return true;
+}
+
 bool given(const char* value)
 {
     return value != nullptr && value[0] != '\0';
@@ -89,8 +99,13 @@ EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broad
 
 EndpointSettings endpointSettingsFromEnvironment(QStringList* problems)
 {
-    return applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
+    EndpointSettings settings = applyEndpointOverrides(EndpointSettings(), std::getenv("DBP_BROADCAST_ADDR"),
         std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), problems);
+    const char* sweepRate = std::getenv("DBP_SWEEP_RATE");
+    if (given(sweepRate) && !parseSweepRate(QString::fromUtf8(sweepRate), &settings.sweepRate))
+        problems->append(QString("DBP_SWEEP_RATE: \"%1\" is not a number of GETs per second from 1 to 100000")
+                             .arg(QString::fromUtf8(sweepRate)));
+    return settings;
 }
 
 EndpointSettings endpointSettingsFromEnvironment(const char* program)

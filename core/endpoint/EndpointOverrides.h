@@ -4,6 +4,7 @@
 //   DBP_TERMINAL_PORT   destination port of every request (1 to 65535)
 //   DBP_LOCAL_PORT      port the engine binds (0 to 65535, 0: any free port)
 //   DBP_SEARCH_SENDS    when each GET of a search goes out (ms, ascending)
+//   DBP_SWEEP_RATE      GETs by address per second in a sweep of ranges
 // Read once at start-up on the user-interface thread.
 #pragma once
 

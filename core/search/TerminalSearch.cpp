@@ -9,8 +9,20 @@ TerminalSearch::TerminalSearch(NxNetControl* engine, NxNetControl::ReplyCallback
     , forward(forward)
     , startMs(engine->Settings().clockMs())
     , lastSendMs(startMs)
+    , lastSweepSendMs(startMs)
 {
     ReplyRouter::attach(engine);
+}
+
+void TerminalSearch::searchRanges(const std::vector<SearchRange>& ranges)
+{
+    if (ranges.empty())
+        return;
+    sweepCSeq = engine->NextCSeq();
+    ReplyRouter::claim(sweepCSeq, this);
+    cseqs.push_back(engine->TakeCSeq());
+    RecursiveLockGuard guard(lock);
+    sweep = std::make_unique<AddressSweep>(ranges, engine->Settings().sweepRate);
 }
 
 TerminalSearch::~TerminalSearch()
@@ -35,13 +47,23 @@ bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
         noteAdapters(engine->BroadcastInterfaces());
         lastSendMs = now;
     }
+    sendSweep(now);
     {
         RecursiveLockGuard guard(lock);
         if (fresh != nullptr)
             fresh->insert(fresh->end(), inbox.begin(), inbox.end());
         inbox.clear();
     }
-    quiet = quiet || (next == times.size() && msToNextStep() == 0);
+    const bool planned = next == times.size();
+    const uint64_t broadcastQuietAt = std::max(lastSendMs, lastBroadcastReplyMs.load()) + kQuietMs;
+    broadcastQuiet = broadcastQuiet || (planned && now >= broadcastQuietAt);
+    bool swept = true;
+    {
+        RecursiveLockGuard guard(lock);
+        swept = sweep == nullptr || sweep->done();
+    }
+    quiet = quiet || (planned && swept && msToNextStep() == 0);
+    broadcastQuiet = broadcastQuiet || quiet;
     return !quiet;
 }
 
@@ -49,8 +71,16 @@ int TerminalSearch::msToNextStep() const
 {
     const std::vector<int>& times = engine->Settings().searchSendsMs;
     const uint64_t elapsed = engine->Settings().clockMs() - startMs;
-    const uint64_t due = next < times.size() ? static_cast<uint64_t>(times[next])
-                                             : std::max(lastSendMs, lastReplyMs.load()) - startMs + kQuietMs;
+    const uint64_t lastOut = std::max(lastSendMs, lastSweepSendMs);
+    uint64_t due = next < times.size() ? static_cast<uint64_t>(times[next])
+                                       : std::max(lastOut, lastReplyMs.load()) - startMs + kQuietMs;
+    {
+        RecursiveLockGuard guard(lock);
+        if (sweep != nullptr && !sweep->done()) {
+            const uint64_t sweepDue = elapsed + static_cast<uint64_t>(sweep->msToNext(elapsed));
+            due = next < times.size() ? std::min(due, sweepDue) : sweepDue;
+        }
+    }
     return due > elapsed ? static_cast<int>(due - elapsed) : 0;
 }
 
@@ -129,7 +159,18 @@ void TerminalSearch::take(TerminalParam* reply)
     lastReplyMs = engine->Settings().clockMs();
     {
         RecursiveLockGuard guard(lock);
-        if (known.insert(terminalIdentityKey(*reply)).second) {
+        const bool ranged = sweep != nullptr && static_cast<uint16_t>(reply->CSeq) == sweepCSeq;
+        const std::string key = terminalIdentityKey(*reply);
+        if (!ranged) {
+            lastBroadcastReplyMs = lastReplyMs.load();
+            routed.erase(key);
+        } else if (known.count(key) == 0) {
+            routed.insert(key);
+        }
+        // Matched by where it came from: one CSeq serves a whole pass.
+        if (sweep != nullptr)
+            sweep->answered(reply->Address);
+        if (known.insert(key).second) {
             ++answeredOn[reply->ArrivalInterface];
             if (forward == nullptr)
                 found.push_back(*reply);
@@ -152,4 +193,74 @@ void TerminalSearch::noteAdapters(const std::vector<NetworkInterface>& adapters)
         else
             *entry = adapter;
     }
+}
+
+void TerminalSearch::sendDirectedBroadcasts()
+{
+    std::vector<SearchRange> subnets;
+    {
+        RecursiveLockGuard guard(lock);
+        if (sweep != nullptr)
+            subnets = sweep->ranges();
+    }
+    for (const SearchRange& range : subnets)
+        if (range.wholeSubnet())
+            engine->QueryAt(range.broadcast(), sweepCSeq, true);
+}
+
+void TerminalSearch::sendSweep(uint64_t now)
+{
+    // Most routers drop it, but where one forwards it, it finds the whole
+    // subnet at once and the sweep skips what answered.
+    if (!directedSent) {
+        directedSent = true;
+        sendDirectedBroadcasts();
+    }
+    std::vector<uint32_t> due;
+    {
+        RecursiveLockGuard guard(lock);
+        if (sweep != nullptr)
+            sweep->due(now - startMs, &due);
+    }
+    // A GET that cannot go (no route to that subnet) finds nothing there;
+    // the range's count says so, and the sweep goes on with the rest.
+    for (uint32_t address : due)
+        engine->QueryAt(address, sweepCSeq, false);
+    if (!due.empty())
+        lastSweepSendMs = now;
+}
+
+bool TerminalSearch::broadcastSettled() const
+{
+    return broadcastQuiet;
+}
+
+uint64_t TerminalSearch::sweepPassed() const
+{
+    RecursiveLockGuard guard(lock);
+    return sweep == nullptr ? 0 : sweep->passed();
+}
+
+uint64_t TerminalSearch::sweepTotal() const
+{
+    RecursiveLockGuard guard(lock);
+    return sweep == nullptr ? 0 : sweep->total();
+}
+
+std::vector<SearchRange> TerminalSearch::ranges() const
+{
+    RecursiveLockGuard guard(lock);
+    return sweep == nullptr ? std::vector<SearchRange>() : sweep->ranges();
+}
+
+std::vector<int> TerminalSearch::foundPerRange() const
+{
+    RecursiveLockGuard guard(lock);
+    return sweep == nullptr ? std::vector<int>() : sweep->answeredPerRange();
+}
+
+bool TerminalSearch::onlyThroughRange(const TerminalParam& terminal) const
+{
+    RecursiveLockGuard guard(lock);
+    return routed.count(terminalIdentityKey(terminal)) != 0;
 }

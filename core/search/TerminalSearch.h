@@ -5,9 +5,13 @@
 // without a reply to it. The window, the batch dialog and the command line
 // each run their own; any number may run at once. Driven by step() on the
 // thread that calls the engine's operations (user-interface thread); replies
-// arrive on the worker thread through the ReplyRouter.
+// arrive on the worker thread through the ReplyRouter. Given ranges, it also
+// sends one GET to each one's directed broadcast and sweeps their addresses
+// by unicast GETs, all with one CSeq of their own, and settles only after
+// the sweep.
 #pragma once
 
+#include "core/search/AddressSweep.h"
 #include "core/search/ReplyRouter.h"
 #include "net/NxNetControl.h"
 #include "net/RecursiveLock.h"
@@ -15,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,6 +43,8 @@ public:
     // it, the search keeps the terminals and the replies since the last step.
     // Nothing is sent before the first step.
     explicit TerminalSearch(NxNetControl* engine, NxNetControl::ReplyCallback forward = nullptr);
+    // Search `ranges` too, at the settings' sweepRate; before the first step.
+    void searchRanges(const std::vector<SearchRange>& ranges);
     // Lets go of its CSeqs: their late replies reach no one.
     ~TerminalSearch();
     TerminalSearch(const TerminalSearch&) = delete;
@@ -71,9 +78,26 @@ public:
     // The name of interface `index` ("eth0"), empty when there is none.
     static std::string interfaceName(unsigned index);
 
+    // Whether the planned GETs are out and kQuietMs have passed since the
+    // last reply to them or GET: where the conflict check runs, even while
+    // the sweep goes on.
+    bool broadcastSettled() const;
+    // The sweep's progress (addresses passed of all), and per range as given
+    // how many of its addresses answered; all empty without ranges.
+    uint64_t sweepPassed() const;
+    uint64_t sweepTotal() const;
+    std::vector<SearchRange> ranges() const;
+    std::vector<int> foundPerRange() const;
+    // Whether `terminal` answered only the ranges' GETs, never a broadcast
+    // through an adapter: it is behind a router, which no request to the
+    // broadcast address crosses, so it must be addressed by its own address.
+    bool onlyThroughRange(const TerminalParam& terminal) const;
+
 private:
     void take(TerminalParam* reply) override;
     void noteAdapters(const std::vector<NetworkInterface>& searched);
+    void sendDirectedBroadcasts();
+    void sendSweep(uint64_t now);
 
     NxNetControl* const engine;
     const NxNetControl::ReplyCallback forward;
@@ -84,6 +108,8 @@ private:
     bool quiet = false;
     std::vector<uint16_t> cseqs;
     std::atomic<uint64_t> lastReplyMs{0};
+    std::atomic<uint64_t> lastBroadcastReplyMs{0};  // to a planned GET, not the sweep
+    uint64_t lastSweepSendMs;
 
     mutable RecursiveLock lock;  // guards the members below
     std::vector<NetworkInterface> searched;
@@ -91,4 +117,9 @@ private:
     std::unordered_map<unsigned, int> answeredOn;  // interface index -> distinct terminals
     std::vector<TerminalParam> found;
     std::vector<TerminalParam> inbox;
+    std::unique_ptr<AddressSweep> sweep;
+    uint16_t sweepCSeq = 0;
+    bool broadcastQuiet = false;
+    bool directedSent = false;
+    std::unordered_set<std::string> routed;  // keys that answered the ranges' GETs only
 };

@@ -116,3 +116,73 @@ struct TwoLinkNetwork {
     }
     bool started() const { return toolSide >= 0 && sims.size() == 2; }
 };
+
+// The tool's namespace with one adapter, veth0 10.80.0.1/24, behind which a
+// router namespace (10.80.0.254; forwarding on, directed broadcasts dropped
+// as routers do by default) joins two subnets, 10.81.0.0/24 and
+// 10.82.0.0/24, each with a namespace of `perSubnet` terminals (.10
+// upwards; the second's IDs from 101 and MACs 00-12-37-02-00-01 upwards).
+// Routes lead from the tool to both subnets and back, so only broadcasts
+// stay on their own link.
+struct RoutedNetwork {
+    int toolSide = -1;  // the tool's namespace, for InNamespace
+    int routerSide = -1;  // held: nothing else keeps the router alive
+    std::vector<std::unique_ptr<TerminalSimulator>> sims;
+
+    explicit RoutedNetwork(int perSubnet)
+    {
+        const QString tool = "qtool-routed-" + QString::number(getpid());
+        const QString router = tool + "-r";
+        const QStringList subnetNets = {tool + "-a", tool + "-b"};
+        QList<QStringList> steps{
+            {"-n", tool, "link", "add", "veth0", "type", "veth", "peer", "name", "up0", "netns", router},
+            {"-n", tool, "addr", "add", "10.80.0.1/24", "dev", "veth0"}, {"-n", tool, "link", "set", "veth0", "up"},
+            {"-n", tool, "route", "add", "10.81.0.0/24", "via", "10.80.0.254"},
+            {"-n", tool, "route", "add", "10.82.0.0/24", "via", "10.80.0.254"},
+            {"-n", router, "addr", "add", "10.80.0.254/24", "dev", "up0"}, {"-n", router, "link", "set", "up0", "up"},
+            {"netns", "exec", router, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1"}};
+        std::vector<SimConfig> fleets(2);
+        for (int subnet = 0; subnet < 2; ++subnet) {
+            const QString prefix = "10.8" + QString::number(1 + subnet) + ".0.";
+            const QString down = "down" + QString::number(subnet);
+            steps << QStringList{"-n", router, "link", "add", down, "type", "veth", "peer", "name", "eth0", "netns",
+                subnetNets[subnet]}
+                  << QStringList{"-n", router, "addr", "add", prefix + "254/24", "dev", down}
+                  << QStringList{"-n", router, "link", "set", down, "up"}
+                  << QStringList{"-n", subnetNets[subnet], "link", "set", "eth0", "up"};
+            for (int i = 10; i < 10 + perSubnet; ++i) {
+                steps << QStringList{"-n", subnetNets[subnet], "addr", "add", prefix + QString::number(i) + "/24",
+                    "dev", "eth0"};
+                fleets[subnet].addresses.push_back((prefix + QString::number(i)).toStdString());
+            }
+            steps << QStringList{"-n", subnetNets[subnet], "route", "add", "default", "via", prefix + "254"};
+            fleets[subnet].fleetSize = perSubnet;
+            fleets[subnet].port = 59137;
+            fleets[subnet].addressing = SimAddressing::Namespace;
+        }
+        const std::vector<int> handles = makeNamespaces({tool, router, subnetNets[0], subnetNets[1]}, steps);
+        toolSide = handles[0];
+        routerSide = handles[1];
+        for (int subnet = 0; subnet < 2; ++subnet) {
+            InNamespace terminals(handles[subnet + 2]);
+            auto sim = std::make_unique<TerminalSimulator>(fleets[subnet]);
+            if (!terminals.entered || !sim->start())
+                continue;
+            for (int i = 0; subnet == 1 && i < sim->terminalCount(); ++i) {
+                TerminalParam terminal = sim->terminal(i);
+                terminal.ID += 100;
+                std::snprintf(terminal.MAC, sizeof terminal.MAC, "00-12-37-02-00-%02X", i + 1);
+                sim->setTerminal(i, terminal);
+            }
+            sims.push_back(std::move(sim));
+        }
+    }
+    ~RoutedNetwork()
+    {
+        if (routerSide >= 0)
+            close(routerSide);
+    }
+    RoutedNetwork(const RoutedNetwork&) = delete;
+    RoutedNetwork& operator=(const RoutedNetwork&) = delete;
+    bool started() const { return toolSide >= 0 && sims.size() == 2; }
+};

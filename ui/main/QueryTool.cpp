@@ -5,6 +5,7 @@
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
 #include "ui/main/RowToolTips.h"
+#include "ui/main/SearchRangesDialog.h"
 #include "ui/main/TerminalFilter.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/main/TerminalTableActions.h"
@@ -94,6 +95,7 @@ QueryTool::QueryTool(NxNetControl* engine, const WindowConfig& config, QWidget* 
     statusBar()->setStyleSheet("QStatusBar::item{border: 0px}");
 
     connect(ui->query_btn, &QPushButton::clicked, this, &QueryTool::query_terminal);
+    connect(ui->searchRangesButton, &QPushButton::clicked, this, [this] { SearchRangesDialog(this).exec(); });
     connect(ui->set_btn, &QPushButton::clicked, this, &QueryTool::set_terminal);
     connect(ui->batch_btn, &QPushButton::clicked, this, &QueryTool::open_batch_config);
     connect(ui->terminalsWidget, &QTableWidget::itemClicked, this, &QueryTool::item_clicked);

@@ -142,6 +142,7 @@ private:
     // The current search, the timer of its next step, and what the status
     // bar says about it.
     std::unique_ptr<TerminalSearch> search;
+    bool broadcastChecked = false;  // the search's conflict check has run
     QTimer* searchStepTimer;
     SearchStatus searchStatus;
     QLabel* searchStatusLabel;

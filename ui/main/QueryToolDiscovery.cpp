@@ -4,6 +4,7 @@
 #include "core/search/TerminalSearch.h"
 #include "net/NxNetControl.h"
 #include "ui/main/PendingReplies.h"
+#include "ui/main/SearchRangeMemory.h"
 #include "ui/main/TerminalRows.h"
 #include "ui/rows/TerminalListItem.h"
 #include "ui_QueryTool.h"
@@ -49,6 +50,14 @@ void QueryTool::query_terminal()
     search.reset();
     if (engine != nullptr) {
         search = std::make_unique<TerminalSearch>(engine, onTerminalReply);
+        // Saved ranges are real addresses: swept only while the engine
+        // searches the real network, never a simulator or a test's port.
+        const EndpointSettings& settings = engine->Settings();
+        const EndpointSettings defaults;
+        if (settings.everyAdapter && settings.broadcastAddress == defaults.broadcastAddress
+            && settings.terminalPort == defaults.terminalPort && settings.localPort == defaults.localPort)
+            search->searchRanges(SearchRangeMemory::switchedOn());
+        broadcastChecked = false;
         stepSearch();
         // Every search that could not go out says why, not only the first.
         if (!search->anySent())
@@ -72,8 +81,12 @@ void QueryTool::stepSearch()
     showSearchStatus();
     if (searching)
         searchStepTimer->start(search->msToNextStep());
-    else
+    // The conflict check follows the broadcasts; what the ranges' sweep
+    // finds later is checked as late replies are.
+    if (!broadcastChecked && search->broadcastSettled()) {
+        broadcastChecked = true;
         checkSettledSearch();
+    }
 }
 
 void QueryTool::checkSettledSearch()

@@ -1,5 +1,6 @@
 #include "ui/main/QueryTool.h"
 
+#include "core/search/TerminalSearch.h"
 #include "net/NxNetControl.h"
 #include "ui/rows/TerminalListItem.h"
 #include "ui/settings/QuerySettingDialog.h"
@@ -77,7 +78,12 @@ void QueryTool::set_terminal()
     if (!selectedTerminal(&selected))
         return;
 
-    QuerySettingDialog dialog(selected, true, this);
+    // No broadcast crosses a router: a terminal found only through a search
+    // range is set at its own address, as a read by address does.
+    const bool behindRouter = search != nullptr && search->onlyThroughRange(selected);
+    QuerySettingDialog dialog(selected, !behindRouter, this);
+    if (behindRouter)
+        dialog.setWindowTitle(tr("%1（路由器之后：按其地址 %2 设置）").arg(dialog.windowTitle(), selected.IP));
     if (dialog.exec() != QDialog::Accepted)
         return;
 

@@ -29,6 +29,12 @@ void SearchStatus::update(const TerminalSearch& search)
     now.settled = search.settled();
     now.everyAdapter = search.throughEveryAdapter();
     now.destination = search.destination();
+    const std::vector<SearchRange> ranges = search.ranges();
+    const std::vector<int> found = search.foundPerRange();
+    for (size_t i = 0; i < ranges.size(); ++i)
+        now.ranges << tr("范围 %1：%2 个设备").arg(QString::fromStdString(ranges[i].text())).arg(found[i]);
+    if (search.sweepTotal() > 0 && search.sweepPassed() < search.sweepTotal())
+        now.ranges << tr("范围扫描 %1/%2").arg(search.sweepPassed()).arg(search.sweepTotal());
     update(now);
 }
 
@@ -78,6 +84,11 @@ QString SearchStatus::adapterList() const
 }
 
 QString SearchStatus::text() const
+{
+    return facts.ranges.isEmpty() ? linkText() : linkText() + tr("；") + facts.ranges.join(tr("；"));
+}
+
+QString SearchStatus::linkText() const
 {
     if (!facts.everyAdapter) {
         if (facts.terminals > 0)

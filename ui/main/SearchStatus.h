@@ -1,7 +1,7 @@
 // SearchStatus: what the status bar says about the current search — the
 // adapters it went out through and how many terminals answered on each (or
 // that an adapter has no link), or that none answered, or that no adapter
-// was up — and the adapter a reply arrived on, for a row's tooltip.
+// was up, and what each search range found — and the adapter a reply arrived on, for a row's tooltip.
 // User-interface thread only.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -26,6 +27,7 @@ public:
         bool settled = false;       // every GET is out and the replies have stopped
         bool everyAdapter = true;   // else the GETs went to `destination` alone
         uint32_t destination = 0;
+        QStringList ranges;         // what each search range found, and the sweep's progress
     };
 
     // A new search begins: nothing sent, nothing counted.
@@ -49,6 +51,8 @@ private:
     // Each adapter's label with its count, or that it has no link.
     QString adapterCount(const Adapter& adapter) const;
     QString adapterList() const;
+    // What the links' broadcasts found, before the ranges.
+    QString linkText() const;
 
     Facts facts;
     // Keyed by interface index, so the list reads in the system's order.
