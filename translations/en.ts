@@ -985,4 +985,35 @@ Exit codes:
         <translation>Remove</translation>
     </message>
 </context>
+<context>
+    <name>EndpointOverrides</name>
+    <message>
+        <source>%1：“%2”%3</source>
+        <translation>%1: "%2" %3</translation>
+    </message>
+    <message>
+        <source>不是点分十进制的 IPv4 地址</source>
+        <translation>is not a dotted IPv4 address</translation>
+    </message>
+    <message>
+        <source>不是 1 到 65535 的端口</source>
+        <translation>is not a port from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>不是 0 到 65535 的端口</source>
+        <translation>is not a port from 0 to 65535</translation>
+    </message>
+    <message>
+        <source>不是 0 到 10000 毫秒的升序列表（如 0,250,500,1000）</source>
+        <translation>is not a list of ascending milliseconds from 0 to 10000 (such as 0,250,500,1000)</translation>
+    </message>
+    <message>
+        <source>不是每秒 1 到 100000 个 GET</source>
+        <translation>is not a number of GETs per second from 1 to 100000</translation>
+    </message>
+    <message>
+        <source>%1；改用默认值</source>
+        <translation>%1; using the default</translation>
+    </message>
+</context>
 </TS>

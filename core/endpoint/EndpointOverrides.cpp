@@ -1,6 +1,7 @@
 #include "core/endpoint/EndpointOverrides.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QString>
 
@@ -72,6 +73,14 @@ bool given(const char* value)
     return value != nullptr && value[0] != '\0';
 }
 
+// What is wrong with `value` of `variable`, in the user's language.
+QString problem(const char* variable, const char* value, const char* what)
+{
+    return QCoreApplication::translate("EndpointOverrides", "%1：“%2”%3")
+        .arg(QString::fromLatin1(variable), QString::fromUtf8(value),
+            QCoreApplication::translate("EndpointOverrides", what));
+}
+
 }  // namespace
 
 EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broadcastAddress, const char* terminalPort,
@@ -81,19 +90,18 @@ EndpointSettings applyEndpointOverrides(EndpointSettings base, const char* broad
         if (parseDottedAddress(QString::fromUtf8(broadcastAddress), &base.broadcastAddress))
             base.everyAdapter = false;
         else
-            problems->append(QString("DBP_BROADCAST_ADDR: \"%1\" is not a dotted IPv4 address")
-                                 .arg(QString::fromUtf8(broadcastAddress)));
+            problems->append(problem("DBP_BROADCAST_ADDR", broadcastAddress,
+                QT_TRANSLATE_NOOP("EndpointOverrides", "不是点分十进制的 IPv4 地址")));
     }
     if (given(terminalPort) && !parsePort(QString::fromUtf8(terminalPort), 1, &base.terminalPort))
-        problems->append(
-            QString("DBP_TERMINAL_PORT: \"%1\" is not a port from 1 to 65535").arg(QString::fromUtf8(terminalPort)));
+        problems->append(problem(
+            "DBP_TERMINAL_PORT", terminalPort, QT_TRANSLATE_NOOP("EndpointOverrides", "不是 1 到 65535 的端口")));
     if (given(localPort) && !parsePort(QString::fromUtf8(localPort), 0, &base.localPort))
         problems->append(
-            QString("DBP_LOCAL_PORT: \"%1\" is not a port from 0 to 65535").arg(QString::fromUtf8(localPort)));
+            problem("DBP_LOCAL_PORT", localPort, QT_TRANSLATE_NOOP("EndpointOverrides", "不是 0 到 65535 的端口")));
     if (given(searchSends) && !parseSendTimes(QString::fromUtf8(searchSends), &base.searchSendsMs))
-        problems->append(QString("DBP_SEARCH_SENDS: \"%1\" is not a list of ascending milliseconds from 0 to 10000 "
-                                 "(such as 0,250,500,1000)")
-                             .arg(QString::fromUtf8(searchSends)));
+        problems->append(problem("DBP_SEARCH_SENDS", searchSends,
+            QT_TRANSLATE_NOOP("EndpointOverrides", "不是 0 到 10000 毫秒的升序列表（如 0,250,500,1000）")));
     return base;
 }
 
@@ -103,8 +111,8 @@ EndpointSettings endpointSettingsFromEnvironment(QStringList* problems)
         std::getenv("DBP_TERMINAL_PORT"), std::getenv("DBP_LOCAL_PORT"), std::getenv("DBP_SEARCH_SENDS"), problems);
     const char* sweepRate = std::getenv("DBP_SWEEP_RATE");
     if (given(sweepRate) && !parseSweepRate(QString::fromUtf8(sweepRate), &settings.sweepRate))
-        problems->append(QString("DBP_SWEEP_RATE: \"%1\" is not a number of GETs per second from 1 to 100000")
-                             .arg(QString::fromUtf8(sweepRate)));
+        problems->append(problem(
+            "DBP_SWEEP_RATE", sweepRate, QT_TRANSLATE_NOOP("EndpointOverrides", "不是每秒 1 到 100000 个 GET")));
     return settings;
 }
 
@@ -112,7 +120,8 @@ EndpointSettings endpointSettingsFromEnvironment(const char* program)
 {
     QStringList problems;
     const EndpointSettings settings = endpointSettingsFromEnvironment(&problems);
-    for (const QString& problem : problems)
-        std::fprintf(stderr, "%s: %s; using the default\n", program, problem.toLocal8Bit().constData());
+    for (const QString& text : problems)
+        std::fprintf(stderr, "%s: %s\n", program,
+            QCoreApplication::translate("EndpointOverrides", "%1；改用默认值").arg(text).toUtf8().constData());
     return settings;
 }

@@ -170,7 +170,7 @@ private slots:
         variables.clear();
         QCOMPARE(run.exitCode, 2);
         QVERIFY(rig.sim->requests().empty());
-        QVERIFY2(run.err.contains(variable.replace('=', ": \"").toUtf8()), run.err.constData());
+        QVERIFY2(run.err.contains(variable.replace('=', "：“").toUtf8()), run.err.constData());
     }
 
     // config.ini from the working folder when the program may write there,

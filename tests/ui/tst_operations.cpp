@@ -302,7 +302,7 @@ private slots:
         chooseFromMenu(table(), 1, menuEntry, [=] {
             sim->setTerminal(0, record("ID=103; MAC=00-12-37-aa-00-03; IP=127.1.0.3; Name=门厅", sim->terminal(0)));
             sim->sendFrom(0, sim->replyText(0, 60000), 0x7F000001u, port);
-            QTest::qWaitFor([this] { return table()->rowCount() == 3; }, kWaitMs);
+            QVERIFY(QTest::qWaitFor([this] { return table()->rowCount() == 3; }, kWaitMs));
         });
         QCOMPARE(table()->item(1, 4)->text(), QString("127.1.0.3"));  // the row moved
         QCOMPARE(QApplication::clipboard()->text(), copied);
