@@ -323,6 +323,17 @@ int NxNetControl::SetToneAndVolume(const char* ip, int8_t treble, int8_t bass, i
     return SendAndWait(BuildToneRequest(cseq, treble, bass, playVol), cseq, address, false, nullptr);
 }
 
+uint16_t NxNetControl::TakeCSeq()
+{
+    return nextCSeq++;
+}
+
+bool NxNetControl::StartGetTerminal(uint32_t address, uint16_t cseq)
+{
+    const DbpRequest message = BuildGetRequest(cseq, 0);
+    return message && SendText(message.get(), address);
+}
+
 int NxNetControl::StartSetTerminal(TerminalParam* param)
 {
     if (param == nullptr || (!param->IsBroadcast && param->Address == kIpv4None))

@@ -94,6 +94,12 @@ public:
     // The CSeq the next request takes: whoever routes replies by CSeq claims
     // it before the request goes out.
     uint16_t NextCSeq() const;
+    // Takes the next CSeq for requests that share one: a sweep's GETs.
+    uint16_t TakeCSeq();
+    // Sends a GET to `address` alone (IsBroadcast 0) with `cseq`, without
+    // waiting: its reply comes through the reply callback. False when not
+    // sent whole.
+    bool StartGetTerminal(uint32_t address, uint16_t cseq);
 
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.

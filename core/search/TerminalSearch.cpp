@@ -35,13 +35,15 @@ bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
         noteAdapters(engine->BroadcastInterfaces());
         lastSendMs = now;
     }
+    if (next == times.size() && !quiet)
+        goOn(now);
     {
         RecursiveLockGuard guard(lock);
         if (fresh != nullptr)
             fresh->insert(fresh->end(), inbox.begin(), inbox.end());
         inbox.clear();
     }
-    quiet = quiet || (next == times.size() && msToNextStep() == 0);
+    quiet = quiet || (next == times.size() && !goesOn() && msToNextStep() == 0);
     return !quiet;
 }
 
@@ -49,8 +51,11 @@ int TerminalSearch::msToNextStep() const
 {
     const std::vector<int>& times = engine->Settings().searchSendsMs;
     const uint64_t elapsed = engine->Settings().clockMs() - startMs;
+    if (next == times.size() && passAt < passTargets.size())
+        return 1000 / kSweepPerSecond;
+    const uint64_t gap = goesOn() ? kDrainMs : kQuietMs;
     const uint64_t due = next < times.size() ? static_cast<uint64_t>(times[next])
-                                             : std::max(lastSendMs, lastReplyMs.load()) - startMs + kQuietMs;
+                                             : std::max(lastSendMs, lastReplyMs.load()) - startMs + gap;
     return due > elapsed ? static_cast<int>(due - elapsed) : 0;
 }
 
@@ -61,7 +66,7 @@ bool TerminalSearch::settled() const
 
 size_t TerminalSearch::sends() const
 {
-    return next;
+    return next + static_cast<size_t>(moreGets);
 }
 
 bool TerminalSearch::allSent() const
@@ -71,7 +76,7 @@ bool TerminalSearch::allSent() const
 
 bool TerminalSearch::anySent() const
 {
-    return failedSends < static_cast<int>(next);
+    return failedSends < static_cast<int>(sends());
 }
 
 bool TerminalSearch::throughEveryAdapter() const
@@ -129,8 +134,10 @@ void TerminalSearch::take(TerminalParam* reply)
     lastReplyMs = engine->Settings().clockMs();
     {
         RecursiveLockGuard guard(lock);
+        answeredFrom.insert(reply->Address);
         if (known.insert(terminalIdentityKey(*reply)).second) {
             ++answeredOn[reply->ArrivalInterface];
+            ++firstFoundBy[reply->CSeq];
             if (forward == nullptr)
                 found.push_back(*reply);
         }

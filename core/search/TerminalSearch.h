@@ -18,6 +18,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 class TerminalSearch : private ReplySink {
@@ -25,6 +26,21 @@ public:
     // Replies have stopped coming when none came for this long: the quiet
     // period after which the conflict check runs.
     static constexpr int kQuietMs = 500;
+
+    // While the last GET still found terminals no earlier one had (replies
+    // lost in a congested queue), the search goes on: up to kMoreGets more
+    // GETs, each once replies have stopped for kDrainMs so the queue has
+    // drained; then, since a queue that overflows overflows again at every
+    // GET, passes of unicast GETs (kSweepPerSecond, one CSeq per pass) to
+    // the addresses of the sweep subnets that have not answered, while a
+    // pass still finds some, up to kSweepPasses. An adapter's own subnet is
+    // swept when it has at least kSweptPrefix bits of prefix: a larger link
+    // would be flooded with address resolution.
+    static constexpr int kDrainMs = 150;
+    static constexpr int kMoreGets = 3;
+    static constexpr int kSweepPasses = 2;
+    static constexpr int kSweepPerSecond = 1000;
+    static constexpr int kSweptPrefix = 20;
 
     // An adapter the search went out through, or a reply arrived on, and the
     // distinct terminals that answered on it.
@@ -62,6 +78,15 @@ public:
     bool throughEveryAdapter() const;
     uint32_t destination() const;
 
+    // Addresses first..last (host byte order) are swept too, besides the
+    // adapters' own subnets, should the search go on to a sweep.
+    void sweepAlso(uint32_t first, uint32_t last);
+    // How many unicast GETs the sweeps have sent.
+    size_t sweepSends() const;
+    // Terminals that the last GET (or sweep pass) found and no earlier one
+    // had: while non-zero, the list may be incomplete.
+    int lastGetFound() const;
+
     // The distinct terminals (kept without `forward`), in the order they
     // first answered, and how many there are.
     std::vector<TerminalParam> terminals() const;
@@ -74,6 +99,11 @@ public:
 private:
     void take(TerminalParam* reply) override;
     void noteAdapters(const std::vector<NetworkInterface>& searched);
+    // Going on after the planned GETs (TerminalSearchMore.cpp).
+    bool goesOn() const;
+    void goOn(uint64_t now);
+    void startPass(uint64_t now);
+    std::vector<uint32_t> sweepTargets() const;
 
     NxNetControl* const engine;
     const NxNetControl::ReplyCallback forward;
@@ -84,6 +114,13 @@ private:
     bool quiet = false;
     std::vector<uint16_t> cseqs;
     std::atomic<uint64_t> lastReplyMs{0};
+    int moreGets = 0;
+    int passes = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> sweepRanges;
+    std::vector<uint32_t> passTargets;
+    size_t passAt = 0;
+    size_t swept = 0;
+    uint64_t passStartMs = 0;
 
     mutable RecursiveLock lock;  // guards the members below
     std::vector<NetworkInterface> searched;
@@ -91,4 +128,6 @@ private:
     std::unordered_map<unsigned, int> answeredOn;  // interface index -> distinct terminals
     std::vector<TerminalParam> found;
     std::vector<TerminalParam> inbox;
+    std::unordered_map<uint16_t, int> firstFoundBy;  // CSeq -> terminals it found first
+    std::unordered_set<uint32_t> answeredFrom;       // source addresses of replies
 };
