@@ -60,9 +60,14 @@ void TerminalSearch::goOn(uint64_t now)
 
 void TerminalSearch::startPass(uint64_t now)
 {
-    ++passes;
     passTargets = sweepTargets();
     passAt = 0;
+    // Nothing to sweep: the last GET's count stays, and with it the warning.
+    if (passTargets.empty()) {
+        passes = kSweepPasses;
+        return;
+    }
+    ++passes;
     passStartMs = now;
     lastSendMs = now;
     const uint16_t cseq = engine->TakeCSeq();

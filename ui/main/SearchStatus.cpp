@@ -29,6 +29,7 @@ void SearchStatus::update(const TerminalSearch& search)
     now.settled = search.settled();
     now.everyAdapter = search.throughEveryAdapter();
     now.destination = search.destination();
+    now.lastGetFound = search.lastGetFound();
     update(now);
 }
 
@@ -78,6 +79,13 @@ QString SearchStatus::adapterList() const
 }
 
 QString SearchStatus::text() const
+{
+    if (facts.lastGetFound > 0)
+        return tr("列表可能不完整：最后一次搜索又找到 %1 个设备。").arg(facts.lastGetFound) + progress();
+    return progress();
+}
+
+QString SearchStatus::progress() const
 {
     if (!facts.everyAdapter) {
         if (facts.terminals > 0)
