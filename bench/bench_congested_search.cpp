@@ -94,9 +94,10 @@ int main(int argc, char** argv)
                 goalsMet = goalsMet && share >= 99.5;
             std::printf("  %-6s order, %-19s planned GETs found %4d (%5.1f %%); in all %4d/%d (%5.1f %%), "
                         "%zu GETs + %zu swept, %s %.0f ms\n",
-                order == SimReplyOrder::Fixed ? "fixed" : "random", sweep ? "subnet swept:" : "no subnet to sweep:",
-                o.foundByPlan, 100.0 * o.foundByPlan / fleet, o.found, fleet, share, o.sends, o.sweepSends,
-                o.settledMs < 0 ? "still going after" : "settled in", o.settledMs < 0 ? kWithinMs : o.settledMs);
+                order == SimReplyOrder::Fixed ? "fixed" : "random",
+                sweep ? "subnet swept:" : "no subnet to sweep:", o.foundByPlan, 100.0 * o.foundByPlan / fleet, o.found,
+                fleet, share, o.sends, o.sweepSends, o.settledMs < 0 ? "still going after" : "settled in",
+                o.settledMs < 0 ? kWithinMs : o.settledMs);
             std::fflush(stdout);
         }
     }

@@ -244,9 +244,9 @@ private slots:
                                         << "没有设备应答。已搜索的网卡：eth0 (10.98.0.1)、wlan0 (192.168.1.7)";
         QTest::newRow("no adapter up") << 0 << true << QList<int>{0, 0} << true << 0
                                        << "没有可用的网卡：没有已启用、可广播的 IPv4 网卡，搜索未能发出";
-        QTest::newRow("terminals still appearing")
-            << 2 << true << QList<int>{2, 1} << false << 2
-            << "列表可能不完整：最后一次搜索又找到 2 个设备。已搜索网卡 eth0 (10.98.0.1)：2 个设备；wlan0 (192.168.1.7)：1 个设备";
+        QTest::newRow("terminals still appearing") << 2 << true << QList<int>{2, 1} << false << 2
+                                                   << "列表可能不完整：最后一次搜索又找到 2 个设备。已搜索网卡 eth0 "
+                                                      "(10.98.0.1)：2 个设备；wlan0 (192.168.1.7)：1 个设备";
     }
     void searchStatusText()
     {

@@ -16,7 +16,8 @@ bool LinkModel::admit(Clock::time_point ready, size_t bytes, Clock::time_point* 
     // What still waits is what the link has not sent by `ready`: the
     // backlog in bytes follows from the time it still needs.
     const auto backlogTime = busyUntil_ > ready ? busyUntil_ - ready : Clock::duration::zero();
-    const double backlogBytes = std::chrono::duration<double>(backlogTime).count() * static_cast<double>(rateBps_) / 8.0;
+    const double backlogBytes
+        = std::chrono::duration<double>(backlogTime).count() * static_cast<double>(rateBps_) / 8.0;
     if (backlogBytes + static_cast<double>(size) > static_cast<double>(queueBytes_))
         return false;
     busyUntil_ = (busyUntil_ > ready ? busyUntil_ : ready) + sendTime(size);

@@ -207,14 +207,13 @@ struct TerminalSimulator::State {
                 continue;
             }
             std::chrono::microseconds wait(static_cast<int64_t>(config.replyDelayMs) * 1000);
-            if (config.replyJitterMs > 0 && config.replyOrder == SimReplyOrder::Fixed)
-            {
+            if (config.replyJitterMs > 0 && config.replyOrder == SimReplyOrder::Fixed) {
                 const int64_t slotUs = static_cast<int64_t>(config.replyJitterMs) * 1000 / static_cast<int64_t>(count);
-                wait += std::chrono::microseconds(slotUs * static_cast<int64_t>(k)
-                                                  + static_cast<int64_t>(rng() % static_cast<uint64_t>(slotUs + 1)));
-            }
-            else if (config.replyJitterMs > 0)
+                wait += std::chrono::microseconds(
+                    slotUs * static_cast<int64_t>(k) + static_cast<int64_t>(rng() % static_cast<uint64_t>(slotUs + 1)));
+            } else if (config.replyJitterMs > 0) {
                 wait += std::chrono::milliseconds(rng() % (static_cast<unsigned>(config.replyJitterMs) + 1));
+            }
             out.throughLink = !link.limited();
             schedule.add(now + wait, std::move(out));
         }
