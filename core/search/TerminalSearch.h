@@ -83,8 +83,8 @@ public:
     void sweepAlso(uint32_t first, uint32_t last);
     // How many unicast GETs the sweeps have sent.
     size_t sweepSends() const;
-    // Terminals that the last GET (or sweep pass) found and no earlier one
-    // had: while non-zero, the list may be incomplete.
+    // Terminals that the last GET (or sweep pass), when not the first, found
+    // and no earlier one had: while non-zero, the list may be incomplete.
     int lastGetFound() const;
 
     // The distinct terminals (kept without `forward`), in the order they

@@ -16,7 +16,8 @@ size_t TerminalSearch::sweepSends() const
 
 int TerminalSearch::lastGetFound() const
 {
-    if (cseqs.empty())
+    // The first GET finds everything anew: only a later one tells of losses.
+    if (cseqs.size() < 2)
         return 0;
     RecursiveLockGuard guard(lock);
     const auto found = firstFoundBy.find(cseqs.back());

@@ -136,9 +136,9 @@ private slots:
         config.fleetSize = 200;  // 127.1.0.1 to 127.1.0.200
         config.keepRequestLog = false;
         if (congested) {
-            // About 20 replies of each GET get through.
+            // About 35 replies of each GET get through.
             config.linkRateBps = 4000000;
-            config.queueBytes = 2000;
+            config.queueBytes = 8000;
             config.replyJitterMs = 10;
         }
         TerminalSimulator sim(config);
@@ -159,7 +159,12 @@ private slots:
         else
             QVERIFY(search.sends() > 2 && search.sends() <= size_t(2 + TerminalSearch::kMoreGets));
         QCOMPARE(search.terminalCount() == 200, allFound);
-        QCOMPARE(search.lastGetFound() > 0, !allFound);
+        // The warning stays while the last GET found some; a second pass
+        // may rightly find what a loaded machine lost in the first.
+        if (!congested)
+            QCOMPARE(search.lastGetFound(), 0);
+        if (!allFound)
+            QVERIFY(search.lastGetFound() > 0);
         // A sweep goes only to addresses that have not answered: a second
         // pass to none but the 54 without a terminal.
         QVERIFY(search.sweepSends() <= size_t(congested && sweep ? 254 + 54 : 0));
