@@ -1,5 +1,6 @@
 // TerminalSearch: one search — a GET to every terminal at each time of the
-// settings' searchSendsMs — with the replies to its own GETs only: the
+// settings' searchSendsMs, and more while terminals still appear (see
+// kMoreGets) — with the replies to its own GETs only: the
 // distinct terminals (by terminalIdentityKey) and how many answered on each
 // adapter. It has settled once its last GET is out and kQuietMs have passed
 // without a reply to it. The window, the batch dialog and the command line
