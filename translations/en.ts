@@ -483,6 +483,10 @@
         <translation>%1: no link</translation>
     </message>
     <message>
+        <source>列表可能不完整：最后一次搜索又找到 %1 个设备。</source>
+        <translation>List may be incomplete: the last search found %1 more. </translation>
+    </message>
+    <message>
         <source>已搜索网卡 %1</source>
         <translation>Adapters searched: %1</translation>
     </message>

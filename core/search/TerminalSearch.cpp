@@ -37,32 +37,26 @@ bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
     const uint64_t now = engine->Settings().clockMs();
     while (next < times.size() && now - startMs >= static_cast<uint64_t>(times[next])) {
         ++next;
-        const uint16_t cseq = engine->NextCSeq();
-        ReplyRouter::claim(cseq, this);
-        cseqs.push_back(cseq);
-        if (!engine->QueryAllTerminals())
-            ++failedSends;
-        // The engine lists the adapters afresh for every GET: one plugged in
-        // since the last GET is searched too.
-        noteAdapters(engine->BroadcastInterfaces());
-        lastSendMs = now;
+        sendGet(now);
     }
     sendSweep(now);
+    const bool planned = next == times.size();
+    if (planned)
+        goOn(now);
     {
         RecursiveLockGuard guard(lock);
         if (fresh != nullptr)
             fresh->insert(fresh->end(), inbox.begin(), inbox.end());
         inbox.clear();
     }
-    const bool planned = next == times.size();
     const uint64_t broadcastQuietAt = std::max(lastSendMs, lastBroadcastReplyMs.load()) + kQuietMs;
-    broadcastQuiet = broadcastQuiet || (planned && now >= broadcastQuietAt);
+    broadcastQuiet = broadcastQuiet || (getsDone() && now >= broadcastQuietAt);
     bool swept = true;
     {
         RecursiveLockGuard guard(lock);
         swept = sweep == nullptr || sweep->done();
     }
-    quiet = quiet || (planned && swept && msToNextStep() == 0);
+    quiet = quiet || (planned && goingOn == GoingOn::Done && swept && msToNextStep() == 0);
     broadcastQuiet = broadcastQuiet || quiet;
     return !quiet;
 }
@@ -70,18 +64,26 @@ bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
 int TerminalSearch::msToNextStep() const
 {
     const std::vector<int>& times = engine->Settings().searchSendsMs;
-    const uint64_t elapsed = engine->Settings().clockMs() - startMs;
-    const uint64_t lastOut = std::max(lastSendMs, lastSweepSendMs);
-    uint64_t due = next < times.size() ? static_cast<uint64_t>(times[next])
-                                       : std::max(lastOut, lastReplyMs.load()) - startMs + kQuietMs;
+    const uint64_t now = engine->Settings().clockMs();
+    const uint64_t never = UINT64_MAX;
+    uint64_t due = never;  // a clock time
+    if (next < times.size())
+        due = startMs + static_cast<uint64_t>(times[next]);
     {
         RecursiveLockGuard guard(lock);
-        if (sweep != nullptr && !sweep->done()) {
-            const uint64_t sweepDue = elapsed + static_cast<uint64_t>(sweep->msToNext(elapsed));
-            due = next < times.size() ? std::min(due, sweepDue) : sweepDue;
-        }
+        if (sweep != nullptr && !sweep->done())
+            due = std::min(due, now + static_cast<uint64_t>(sweep->msToNext(now - startMs)));
+        if (goingOn == GoingOn::Sweeping)
+            due = std::min(due, now + static_cast<uint64_t>(subnetSweep->msToNext(now - lastPassStartMs)));
     }
-    return due > elapsed ? static_cast<int>(due - elapsed) : 0;
+    if (next == times.size() && goingOn == GoingOn::Draining)
+        due = std::min(due, drainedAt());
+    if (!broadcastQuiet && getsDone())
+        due = std::min(due, std::max(lastSendMs, lastBroadcastReplyMs.load()) + kQuietMs);
+    // Everything is out: the quiet period that ends the search.
+    if (due == never)
+        due = std::max({lastSendMs, lastSweepSendMs, lastPassSendMs, lastReplyMs.load()}) + kQuietMs;
+    return due > now ? static_cast<int>(due - now) : 0;
 }
 
 bool TerminalSearch::settled() const
@@ -91,7 +93,7 @@ bool TerminalSearch::settled() const
 
 size_t TerminalSearch::sends() const
 {
-    return next;
+    return next + static_cast<size_t>(moreGets);
 }
 
 bool TerminalSearch::allSent() const
@@ -101,7 +103,7 @@ bool TerminalSearch::allSent() const
 
 bool TerminalSearch::anySent() const
 {
-    return failedSends < static_cast<int>(next);
+    return failedSends < static_cast<int>(sends());
 }
 
 bool TerminalSearch::throughEveryAdapter() const
@@ -159,19 +161,25 @@ void TerminalSearch::take(TerminalParam* reply)
     lastReplyMs = engine->Settings().clockMs();
     {
         RecursiveLockGuard guard(lock);
-        const bool ranged = sweep != nullptr && static_cast<uint16_t>(reply->CSeq) == sweepCSeq;
+        const uint16_t cseq = static_cast<uint16_t>(reply->CSeq);
+        const bool ranged = sweep != nullptr && cseq == sweepCSeq;
+        const bool passed = subnetSweep != nullptr && cseq == subnetCSeq;
         const std::string key = terminalIdentityKey(*reply);
         if (!ranged) {
-            lastBroadcastReplyMs = lastReplyMs.load();
+            (passed ? lastPassReplyMs : lastBroadcastReplyMs) = lastReplyMs.load();
             routed.erase(key);
         } else if (known.count(key) == 0) {
             routed.insert(key);
         }
         // Matched by where it came from: one CSeq serves a whole pass.
+        answeredFrom.insert(reply->Address);
         if (sweep != nullptr)
             sweep->answered(reply->Address);
+        if (subnetSweep != nullptr)
+            subnetSweep->answered(reply->Address);
         if (known.insert(key).second) {
             ++answeredOn[reply->ArrivalInterface];
+            ++firstFoundBy[cseq];
             if (forward == nullptr)
                 found.push_back(*reply);
         }
@@ -180,6 +188,21 @@ void TerminalSearch::take(TerminalParam* reply)
     }
     if (forward != nullptr)
         forward(reply);
+}
+
+void TerminalSearch::sendGet(uint64_t now)
+{
+    ++requests;
+    const uint16_t cseq = engine->NextCSeq();
+    ReplyRouter::claim(cseq, this);
+    cseqs.push_back(cseq);
+    lastGetCSeq = cseq;
+    if (!engine->QueryAllTerminals())
+        ++failedSends;
+    // The engine lists the adapters afresh for every GET: one plugged in
+    // since the last GET is searched too.
+    noteAdapters(engine->BroadcastInterfaces());
+    lastSendMs = now;
 }
 
 void TerminalSearch::noteAdapters(const std::vector<NetworkInterface>& adapters)

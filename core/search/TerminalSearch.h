@@ -1,5 +1,6 @@
 // TerminalSearch: one search — a GET to every terminal at each time of the
-// settings' searchSendsMs — with the replies to its own GETs only: the
+// settings' searchSendsMs, and more while terminals still appear (see
+// kMoreGets) — with the replies to its own GETs only: the
 // distinct terminals (by terminalIdentityKey) and how many answered on each
 // adapter. It has settled once its last GET is out and kQuietMs have passed
 // without a reply to it. The window, the batch dialog and the command line
@@ -30,6 +31,21 @@ public:
     // Replies have stopped coming when none came for this long: the quiet
     // period after which the conflict check runs.
     static constexpr int kQuietMs = 500;
+
+    // While the last GET still found terminals no earlier one had (replies
+    // lost in a congested queue), the search goes on: up to kMoreGets more
+    // GETs, each once replies have stopped for kDrainMs so the queue has
+    // drained; then, since a queue that overflows overflows again at every
+    // GET, up to kSweepPasses passes of unicast GETs (kSubnetSweepPerSecond,
+    // one CSeq per pass) to the addresses of each adapter's subnet that have
+    // not answered, while a pass still finds some. Only a subnet of at least
+    // kSweptPrefix bits of prefix is swept: a larger link would be flooded
+    // with address resolution for addresses mostly without a host.
+    static constexpr int kDrainMs = 150;
+    static constexpr int kMoreGets = 3;
+    static constexpr int kSweepPasses = 2;
+    static constexpr int kSubnetSweepPerSecond = 1000;
+    static constexpr int kSweptPrefix = 20;
 
     // An adapter the search went out through, or a reply arrived on, and the
     // distinct terminals that answered on it.
@@ -93,11 +109,39 @@ public:
     // broadcast address crosses, so it must be addressed by its own address.
     bool onlyThroughRange(const TerminalParam& terminal) const;
 
+    // Terminals that the last GET (or subnet pass), when not the first,
+    // found and no earlier one had, counted once its replies stopped: while
+    // non-zero, the list may be incomplete.
+    int lastGetFound() const;
+    // `subnet` is swept as an adapter's own subnet would be, should the
+    // search go on to a sweep; before the first step. For links the adapter
+    // list does not show as one (a fleet on loopback).
+    void sweepSubnetAlso(const SearchRange& subnet);
+    // The subnet pass's progress (addresses passed of all; 0 of 0 when none
+    // runs), and how many unicast GETs the passes have sent in all.
+    uint64_t subnetSweepPassed() const;
+    uint64_t subnetSweepTotal() const;
+    size_t subnetSweepSends() const;
+
 private:
+    // After the planned GETs: waiting for the last GET or pass to drain,
+    // sweeping a subnet, or going on no further.
+    enum class GoingOn { Draining, Sweeping, Done };
+
     void take(TerminalParam* reply) override;
     void noteAdapters(const std::vector<NetworkInterface>& searched);
     void sendDirectedBroadcasts();
     void sendSweep(uint64_t now);
+    // A GET to every terminal, with a CSeq of its own.
+    void sendGet(uint64_t now);
+    // Going on after the planned GETs (TerminalSearchMore.cpp).
+    void goOn(uint64_t now);
+    uint64_t drainedAt() const;
+    // Whether every broadcast GET is out, the planned ones and any more.
+    bool getsDone() const;
+    void sendMoreGet(uint64_t now);
+    bool startPass(uint64_t now);
+    int foundFirstBy(uint16_t cseq) const;
 
     NxNetControl* const engine;
     const NxNetControl::ReplyCallback forward;
@@ -110,6 +154,17 @@ private:
     std::atomic<uint64_t> lastReplyMs{0};
     std::atomic<uint64_t> lastBroadcastReplyMs{0};  // to a planned GET, not the sweep
     uint64_t lastSweepSendMs;
+    GoingOn goingOn = GoingOn::Draining;
+    uint16_t lastGetCSeq = 0;   // the last GET's, or subnet pass's
+    size_t requests = 0;        // GETs and passes so far
+    int moreGets = 0;
+    int passes = 0;
+    int lastFound = 0;
+    uint64_t lastPassStartMs = 0;
+    uint64_t lastPassSendMs = 0;
+    std::atomic<uint64_t> lastPassReplyMs{0};
+    size_t passSends = 0;
+    std::vector<SearchRange> extraSubnets;
 
     mutable RecursiveLock lock;  // guards the members below
     std::vector<NetworkInterface> searched;
@@ -122,4 +177,8 @@ private:
     bool broadcastQuiet = false;
     bool directedSent = false;
     std::unordered_set<std::string> routed;  // keys that answered the ranges' GETs only
+    std::unique_ptr<AddressSweep> subnetSweep;
+    uint16_t subnetCSeq = 0;
+    std::unordered_map<uint16_t, int> firstFoundBy;  // CSeq -> terminals it found first
+    std::unordered_set<uint32_t> answeredFrom;       // source addresses of replies
 };

@@ -11,6 +11,7 @@
 #include "PrivateNetwork.h"
 #endif
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <algorithm>
@@ -109,6 +110,66 @@ private slots:
         QVERIFY(sim.sendFrom(0, sim.replyText(0, 77), 0x7F000001u, port));  // nobody's
         QTRY_COMPARE(gOthers.load(), 11);
         QCOMPARE(gOthersCSeqs.load(), 10 * nobodys + 77);
+    }
+
+    // Replies through a link whose queue overflows: the search goes on with
+    // more GETs while the last one found new terminals, at most kMoreGets of
+    // them, then sweeps the addresses given that have not answered; on a
+    // loss-free link it sends only its planned GETs.
+    void goesOnWhileTerminalsAppear_data()
+    {
+        QTest::addColumn<bool>("congested");
+        QTest::addColumn<bool>("sweep");
+        QTest::addColumn<int>("moreGets");  // -1: some, not more than kMoreGets
+        QTest::addColumn<bool>("allFound");
+
+        QTest::newRow("loss-free") << false << true << 0 << true;
+        QTest::newRow("congested, nothing to sweep") << true << false << TerminalSearch::kMoreGets << false;
+        QTest::newRow("congested, swept") << true << true << -1 << true;
+    }
+    void goesOnWhileTerminalsAppear()
+    {
+        QFETCH(bool, congested);
+        QFETCH(bool, sweep);
+        QFETCH(int, moreGets);
+        QFETCH(bool, allFound);
+
+        SimConfig config;
+        config.fleetSize = 200;  // 127.1.0.1 to 127.1.0.200
+        config.keepRequestLog = false;
+        if (congested) {
+            // About 35 replies of each GET get through.
+            config.linkRateBps = 4000000;
+            config.queueBytes = 8000;
+            config.replyJitterMs = 10;
+        }
+        TerminalSimulator sim(config);
+        QVERIFY(sim.start());
+        QueryThread thread(loopback(sim.port(), {0, 200}));
+        thread.start();
+        TerminalSearch search(thread.engine());
+        if (sweep)
+            search.sweepSubnetAlso({0x7F010001u, 0x7F0100FEu});
+        QElapsedTimer clock;
+        clock.start();
+        while (search.step() && clock.elapsed() < 10000)
+            QTest::qWait(std::max(1, std::min(5, search.msToNextStep())));
+        QVERIFY(search.settled());
+
+        if (moreGets >= 0)
+            QCOMPARE(search.sends(), size_t(2 + moreGets));
+        else
+            QVERIFY(search.sends() > 2 && search.sends() <= size_t(2 + TerminalSearch::kMoreGets));
+        QCOMPARE(search.terminalCount() == 200, allFound);
+        // The warning stays while the last GET found some; a second pass
+        // may rightly find what a loaded machine lost in the first.
+        if (!congested)
+            QCOMPARE(search.lastGetFound(), 0);
+        if (!allFound)
+            QVERIFY(search.lastGetFound() > 0);
+        // A sweep goes only to addresses that have not answered: a second
+        // pass to none but the 54 without a terminal.
+        QVERIFY(search.subnetSweepSends() <= size_t(congested && sweep ? 254 + 54 : 0));
     }
 
     // An adapter switched on during a search is searched by its next GET; a

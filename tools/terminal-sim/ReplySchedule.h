@@ -13,6 +13,7 @@ struct SimOutgoing {
     uint32_t to = 0;    // requester's address, host byte order
     uint16_t toPort = 0;
     std::string bytes;
+    bool throughLink = false;  // has passed the link model and is due to arrive
 };
 
 class ReplySchedule {

@@ -96,7 +96,7 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
         }
         static const char* const valued[] = {"--terminals", "--models", "--seed", "--fleet-file", "--port", "--bind",
             "--first-address", "--addresses", "--broadcast", "--ip-conflict", "--mac-conflict", "--delay", "--jitter",
-            "--drop", "--answer-400", "--silent", "--malformed", "--log"};
+            "--drop", "--link-rate", "--queue-bytes", "--reply-order", "--answer-400", "--silent", "--malformed", "--log"};
         if (std::find(std::begin(valued), std::end(valued), option) == std::end(valued)) {
             *error = "unknown option " + option;
             return false;
@@ -146,6 +146,15 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
             rate = std::strtod(value.c_str(), &end);
             ok = !value.empty() && *end == '\0' && rate >= 0.0 && rate <= 1.0;
             config->dropRate = rate;
+        } else if (option == "--link-rate") {
+            ok = parseLong(value, 0, 100000000000LL, &n);
+            config->linkRateBps = static_cast<uint64_t>(n);
+        } else if (option == "--queue-bytes") {
+            ok = parseLong(value, 0, 1000000000LL, &n);
+            config->queueBytes = static_cast<size_t>(n);
+        } else if (option == "--reply-order") {
+            ok = value == "fixed" || value == "random";
+            config->replyOrder = value == "fixed" ? SimReplyOrder::Fixed : SimReplyOrder::Random;
         } else if (option == "--answer-400") {
             ok = parseIndices(value, &config->answer400);
         } else if (option == "--silent") {
@@ -207,6 +216,11 @@ std::string simUsage()
           "  --delay MS           every reply waits MS milliseconds\n"
           "  --jitter MS          plus a uniform 0..MS milliseconds\n"
           "  --drop RATE          share of replies not sent, 0 to 1\n"
+          "  --reply-order ORDER  random (default): each reply at a random time within the\n"
+          "                       jitter; fixed: in the fleet's order spread over it\n"
+          "  --link-rate BITS     replies leave through a link of BITS per second (default\n"
+          "                       0: unlimited) ...\n"
+          "  --queue-bytes N      ... with a drop-tail queue of N bytes (default 131072)\n"
           "  --answer-400 LIST    these terminals answer \"DBP/1.0 400 Bad\" and apply nothing\n"
           "  --silent LIST        these terminals never answer\n"
           "  --malformed LIST     these terminals answer with faulty replies, in turn: no\n"

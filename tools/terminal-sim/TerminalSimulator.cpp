@@ -1,6 +1,7 @@
 #include "TerminalSimulator.h"
 
 #include "FleetBuilder.h"
+#include "LinkModel.h"
 #include "ReplySchedule.h"
 #include "SimProtocol.h"
 #include "SimReplies.h"
@@ -61,6 +62,7 @@ struct TerminalSimulator::State {
     // The simulator's thread only.
     std::mt19937 rng;
     ReplySchedule schedule;
+    LinkModel link{0, 0};
 
     bool usableAddress(uint32_t address) const
     {
@@ -188,24 +190,43 @@ struct TerminalSimulator::State {
         dispatch(&replies);
     }
 
-    // Drops, delays or sends the replies of one request.
+    // Drops, delays or sends the replies of one request; with a link model
+    // each waits for its turn on the link instead of going out at once.
     void dispatch(std::vector<SimOutgoing>* replies)
     {
         std::uniform_real_distribution<double> chance(0.0, 1.0);
-        const bool delayed = config.replyDelayMs > 0 || config.replyJitterMs > 0;
+        const bool delayed = config.replyDelayMs > 0 || config.replyJitterMs > 0 || link.limited();
         const auto now = ReplySchedule::Clock::now();
-        for (SimOutgoing& out : *replies) {
+        const size_t count = replies->size();
+        for (size_t k = 0; k < count; ++k) {
+            SimOutgoing& out = (*replies)[k];
             if (config.dropRate > 0.0 && chance(rng) < config.dropRate)
                 continue;
             if (!delayed) {
                 send(out);
                 continue;
             }
-            int ms = config.replyDelayMs;
-            if (config.replyJitterMs > 0)
-                ms += static_cast<int>(rng() % (static_cast<unsigned>(config.replyJitterMs) + 1));
-            schedule.add(now + std::chrono::milliseconds(ms), std::move(out));
+            std::chrono::microseconds wait(static_cast<int64_t>(config.replyDelayMs) * 1000);
+            if (config.replyJitterMs > 0 && config.replyOrder == SimReplyOrder::Fixed) {
+                const int64_t slotUs = static_cast<int64_t>(config.replyJitterMs) * 1000 / static_cast<int64_t>(count);
+                wait += std::chrono::microseconds(
+                    slotUs * static_cast<int64_t>(k) + static_cast<int64_t>(rng() % static_cast<uint64_t>(slotUs + 1)));
+            } else if (config.replyJitterMs > 0) {
+                wait += std::chrono::milliseconds(rng() % (static_cast<unsigned>(config.replyJitterMs) + 1));
+            }
+            out.throughLink = !link.limited();
+            schedule.add(now + wait, std::move(out));
         }
+    }
+
+    // A reply ready at `ready` joins the link's queue, or is lost when it is full.
+    void enterLink(ReplySchedule::Clock::time_point ready, SimOutgoing* out)
+    {
+        ReplySchedule::Clock::time_point leaves;
+        if (!link.admit(ready, out->bytes.size(), &leaves))
+            return;
+        out->throughLink = true;
+        schedule.add(leaves, std::move(*out));
     }
 
     void send(const SimOutgoing& out)
@@ -235,9 +256,14 @@ struct TerminalSimulator::State {
                 }
             }
             due.clear();
-            schedule.takeDue(ReplySchedule::Clock::now(), &due);
-            for (const SimOutgoing& out : due)
-                send(out);
+            const auto now = ReplySchedule::Clock::now();
+            schedule.takeDue(now, &due);
+            for (SimOutgoing& out : due) {
+                if (out.throughLink)
+                    send(out);
+                else
+                    enterLink(now, &out);
+            }
         }
     }
 };
@@ -343,6 +369,7 @@ bool TerminalSimulator::start()
         return false;
     }
     d->rng.seed(c.seed);
+    d->link = LinkModel(c.linkRateBps, c.queueBytes);
     d->port = d->socket.port();
     d->running = true;
     d->thread = std::thread([this] { d->run(); });

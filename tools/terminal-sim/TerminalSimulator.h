@@ -6,6 +6,7 @@
 
 #include "net/TerminalParam.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +32,12 @@ enum class SimFault {
     Garbage,         // bytes that are not text at all
 };
 constexpr int kSimFaultCount = 7;
+
+// The order the terminals' replies to one request come in over their
+// --jitter window: each at a random time in it, or in the fleet's order
+// spread evenly over it (each wobbling within its own share of the window,
+// as real terminals' answer times do).
+enum class SimReplyOrder { Random, Fixed };
 
 // Addressing of the fleet.
 enum class SimAddressing {
@@ -68,6 +75,11 @@ struct SimConfig {
     int replyDelayMs = 0;   // every reply waits this long ...
     int replyJitterMs = 0;  // ... plus a uniform 0..jitter ms
     double dropRate = 0.0;  // share of replies silently not sent, 0..1
+    SimReplyOrder replyOrder = SimReplyOrder::Random;
+    // The link the replies leave through: bits per second (0: unlimited) and
+    // the drop-tail queue in front of it.
+    uint64_t linkRateBps = 0;
+    size_t queueBytes = 128 * 1024;
 
     std::vector<int> answer400;  // indices of terminals in Answer400 mode
     std::vector<int> silent;     // indices of terminals in Silent mode

@@ -35,6 +35,9 @@ void SearchStatus::update(const TerminalSearch& search)
         now.ranges << tr("范围 %1：%2 个设备").arg(QString::fromStdString(ranges[i].text())).arg(found[i]);
     if (search.sweepTotal() > 0 && search.sweepPassed() < search.sweepTotal())
         now.ranges << tr("范围扫描 %1/%2").arg(search.sweepPassed()).arg(search.sweepTotal());
+    if (search.subnetSweepTotal() > 0 && search.subnetSweepPassed() < search.subnetSweepTotal())
+        now.ranges << tr("子网扫描 %1/%2").arg(search.subnetSweepPassed()).arg(search.subnetSweepTotal());
+    now.lastGetFound = search.lastGetFound();
     update(now);
 }
 
@@ -85,7 +88,10 @@ QString SearchStatus::adapterList() const
 
 QString SearchStatus::text() const
 {
-    return facts.ranges.isEmpty() ? linkText() : linkText() + tr("；") + facts.ranges.join(tr("；"));
+    // The warning comes first: eliding the end never hides it.
+    const QString warning
+        = facts.lastGetFound > 0 ? tr("列表可能不完整：最后一次搜索又找到 %1 个设备。").arg(facts.lastGetFound) : QString();
+    return warning + (facts.ranges.isEmpty() ? linkText() : linkText() + tr("；") + facts.ranges.join(tr("；")));
 }
 
 QString SearchStatus::linkText() const

@@ -1,7 +1,8 @@
 // SearchStatus: what the status bar says about the current search — the
 // adapters it went out through and how many terminals answered on each (or
 // that an adapter has no link), or that none answered, or that no adapter
-// was up, and what each search range found — and the adapter a reply arrived on, for a row's tooltip.
+// was up, what each search range found, and whether terminals were still
+// appearing — and the adapter a reply arrived on, for a row's tooltip.
 // User-interface thread only.
 #pragma once
 
@@ -27,7 +28,8 @@ public:
         bool settled = false;       // every GET is out and the replies have stopped
         bool everyAdapter = true;   // else the GETs went to `destination` alone
         uint32_t destination = 0;
-        QStringList ranges;         // what each search range found, and the sweep's progress
+        QStringList ranges;         // what each search range found, and the sweeps' progress
+        int lastGetFound = 0;       // terminals the last GET found that none before had
     };
 
     // A new search begins: nothing sent, nothing counted.
@@ -35,6 +37,8 @@ public:
     void update(const TerminalSearch& search);
     void update(const Facts& facts);
 
+    // Begins with the warning that the list may be incomplete, while the
+    // last GET still found new terminals: eliding the end never hides it.
     QString text() const;
     // "eth0 (192.168.1.7)" for an adapter of this search, else the
     // interface's name; empty when unknown.
