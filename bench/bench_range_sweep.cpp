@@ -75,8 +75,7 @@ int main(int argc, char* argv[])
     if (!SocketLayerStartup() || !toolSide.entered)
         return 1;
     SearchRange range;
-    std::string error;
-    parseSearchRange("10.90.0.0/16", &range, &error);
+    parseSearchRange("10.90.0.0/16", &range);
     int found = 0;
     double seconds = 0;
     {

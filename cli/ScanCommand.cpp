@@ -154,5 +154,9 @@ int CliCommands::scan(NxNetControl* engine, ScanFormat format, bool conflicts, S
     const std::vector<int> perRange = search.foundPerRange();
     for (size_t i = 0; i < perRange.size(); ++i)
         printError(tr("范围 %1：%2 台").arg(QString::fromStdString(search.ranges()[i].text())).arg(perRange[i]));
+    // Terminals were still appearing when the search stopped going on: the
+    // link lost replies, and more may be hidden behind it.
+    if (search.lastGetFound() > 0)
+        printError(tr("列表可能不完整：最后一次搜索又找到 %1 个设备。").arg(search.lastGetFound()));
     return conflicts && !(ipGroups.empty() && macGroups.empty()) ? kExitIncomplete : kExitOk;
 }

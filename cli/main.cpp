@@ -5,6 +5,7 @@
 #include "cli/CliCommands.h"
 #include "core/commission/CommissionSheet.h"
 #include "core/endpoint/EndpointOverrides.h"
+#include "core/search/SearchRangeText.h"
 #include "net/QueryThread.h"
 #include "platform/SocketLayer.h"
 
@@ -74,9 +75,10 @@ bool parse(const QStringList& given, Command* command, QString* error)
             command->formatGiven = true;
         } else if (a == "--range" && hasValue) {
             SearchRange range;
-            std::string problem;
-            if (!parseSearchRange(arguments[++i].toStdString(), &range, &problem))
-                return *error = QString::fromStdString(problem), false;
+            const QString text = arguments[++i];
+            const SearchRangeFault fault = parseSearchRange(text.toStdString(), &range);
+            if (fault != SearchRangeFault::None)
+                return *error = searchRangeFaultText(fault, text), false;
             command->apply.ranges.push_back(range);
         } else if (a == "--sort" && hasValue) {
             const QString key = arguments[++i];

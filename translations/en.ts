@@ -510,6 +510,10 @@
         <source>应答网卡：%1</source>
         <translation>Answered on %1</translation>
     </message>
+    <message>
+        <source>子网扫描 %1/%2</source>
+        <translation>subnet sweep %1/%2</translation>
+    </message>
 </context>
 <context>
     <name>BatchConfigDialog</name>
@@ -969,6 +973,10 @@ Exit codes:
         <source>未找到</source>
         <translation>not found</translation>
     </message>
+    <message>
+        <source>列表可能不完整：最后一次搜索又找到 %1 个设备。</source>
+        <translation>List may be incomplete: the last search found %1 more.</translation>
+    </message>
 </context>
 <context>
     <name>SearchRangesDialog</name>
@@ -1018,6 +1026,21 @@ Exit codes:
     <message>
         <source>%1；改用默认值</source>
         <translation>%1; using the default</translation>
+    </message>
+</context>
+<context>
+    <name>SearchRange</name>
+    <message>
+        <source>无法识别的搜索范围：%1（应为 10.2.0.0/16 或 10.3.1.10-10.3.1.200）</source>
+        <translation>Not a search range: %1 (write 10.2.0.0/16 or 10.3.1.10-10.3.1.200)</translation>
+    </message>
+    <message>
+        <source>范围的结束地址小于起始地址：%1</source>
+        <translation>The range ends before it begins: %1</translation>
+    </message>
+    <message>
+        <source>搜索范围过大：%1（最多 65536 个地址）</source>
+        <translation>Search range too large: %1 (at most 65536 addresses)</translation>
     </message>
 </context>
 </TS>

@@ -58,7 +58,7 @@ std::string SearchRange::text() const
     return dotted(first) + "/" + std::to_string(prefix);
 }
 
-bool parseSearchRange(const std::string& input, SearchRange* range, std::string* error)
+SearchRangeFault parseSearchRange(const std::string& input, SearchRange* range)
 {
     const std::string text = trimmed(input);
     const size_t slash = text.find('/');
@@ -79,21 +79,15 @@ bool parseSearchRange(const std::string& input, SearchRange* range, std::string*
     } else if (dash != std::string::npos && slash == std::string::npos) {
         ok = dottedQuad(trimmed(text.substr(0, dash)), &parsed.first)
             && dottedQuad(trimmed(text.substr(dash + 1)), &parsed.last);
-        if (ok && parsed.last < parsed.first) {
-            *error = "范围的结束地址小于起始地址：" + input;
-            return false;
-        }
+        if (ok && parsed.last < parsed.first)
+            return SearchRangeFault::Reversed;
     }
-    if (!ok) {
-        *error = "无法识别的搜索范围：" + input + "（应为 10.2.0.0/16 或 10.3.1.10-10.3.1.200）";
-        return false;
-    }
-    if (parsed.size() > SearchRange::kMaxAddresses) {
-        *error = "搜索范围过大：" + input + "（最多 65536 个地址）";
-        return false;
-    }
+    if (!ok)
+        return SearchRangeFault::Unreadable;
+    if (parsed.size() > SearchRange::kMaxAddresses)
+        return SearchRangeFault::TooLarge;
     *range = parsed;
-    return true;
+    return SearchRangeFault::None;
 }
 
 std::vector<SearchRange> mergeSearchRanges(std::vector<SearchRange> ranges)

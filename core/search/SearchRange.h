@@ -24,9 +24,11 @@ struct SearchRange {
     std::string text() const;
 };
 
-// Parses `text` into `range`; on failure returns false with a message for
-// the user in `error` (UTF-8).
-bool parseSearchRange(const std::string& text, SearchRange* range, std::string* error);
+// Why a text is not a search range.
+enum class SearchRangeFault { None, Unreadable, Reversed, TooLarge };
+
+// Parses `text` into `range`; on failure leaves it and says why.
+SearchRangeFault parseSearchRange(const std::string& text, SearchRange* range);
 
 // The ranges sorted, with overlapping and adjacent ones joined, so that no
 // address is swept twice.

@@ -18,8 +18,7 @@ std::vector<SearchRange> parsed(const QStringList& texts)
     std::vector<SearchRange> ranges;
     for (const QString& text : texts) {
         SearchRange range;
-        std::string error;
-        if (parseSearchRange(text.toStdString(), &range, &error))
+        if (parseSearchRange(text.toStdString(), &range) == SearchRangeFault::None)
             ranges.push_back(range);
     }
     return ranges;

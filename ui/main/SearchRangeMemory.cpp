@@ -37,8 +37,7 @@ std::vector<SearchRange> SearchRangeMemory::switchedOn()
     std::vector<SearchRange> ranges;
     for (const SavedRange& saved : load()) {
         SearchRange range;
-        std::string error;
-        if (saved.on && parseSearchRange(saved.text.toStdString(), &range, &error))
+        if (saved.on && parseSearchRange(saved.text.toStdString(), &range) == SearchRangeFault::None)
             ranges.push_back(range);
     }
     return ranges;

@@ -1,5 +1,6 @@
 #include "ui/main/SearchRangesDialog.h"
 
+#include "core/search/SearchRangeText.h"
 #include "ui/main/SearchRangeMemory.h"
 #include "ui_SearchRangesDialog.h"
 
@@ -49,9 +50,9 @@ void SearchRangesDialog::accept()
 void SearchRangesDialog::addRange()
 {
     SearchRange range;
-    std::string error;
-    if (!parseSearchRange(ui->rangeEdit->text().toStdString(), &range, &error)) {
-        ui->problemLabel->setText(QString::fromStdString(error));
+    const SearchRangeFault fault = parseSearchRange(ui->rangeEdit->text().toStdString(), &range);
+    if (fault != SearchRangeFault::None) {
+        ui->problemLabel->setText(searchRangeFaultText(fault, ui->rangeEdit->text()));
         return;
     }
     ui->problemLabel->clear();
