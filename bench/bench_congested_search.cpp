@@ -3,7 +3,10 @@
 // 128 KB drop-tail queue, answering in fixed or random order. Prints what a
 // search finds within 5 s without and with the sweep of that subnet (on
 // loopback there is no adapter subnet, so the bench gives it one), and how
-// many GETs a loss-free search sends.
+// many GETs a loss-free search sends; then the same through querytool-cli
+// scan, which loopback gives no subnet either: without a range, and with the
+// fleet's /21 as its --range (swept at 1 000 GETs/s, as the search sweeps an
+// adapter's own subnet).
 //
 //   bench_congested_search [fleet]     default 2000
 #include "bench/BenchSupport.h"
@@ -14,6 +17,8 @@
 #include "tools/terminal-sim/TerminalSimulator.h"
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,7 +37,7 @@ struct Outcome {
     double settledMs = 0;
 };
 
-Outcome searchOnce(int fleet, bool congested, SimReplyOrder order, bool sweep)
+SimConfig fleetConfig(int fleet, bool congested, SimReplyOrder order)
 {
     SimConfig config;
     config.fleetSize = fleet;
@@ -43,7 +48,12 @@ Outcome searchOnce(int fleet, bool congested, SimReplyOrder order, bool sweep)
         config.queueBytes = 128 * 1024;
         config.replyJitterMs = 30;  // the terminals' answers spread over 30 ms
     }
-    TerminalSimulator sim(config);
+    return config;
+}
+
+Outcome searchOnce(int fleet, bool congested, SimReplyOrder order, bool sweep)
+{
+    TerminalSimulator sim(fleetConfig(fleet, congested, order));
     Outcome outcome;
     if (!sim.start()) {
         std::fprintf(stderr, "simulator: %s\n", sim.errorText().c_str());
@@ -73,6 +83,40 @@ Outcome searchOnce(int fleet, bool congested, SimReplyOrder order, bool sweep)
     outcome.sweepSends = search.subnetSweepSends();
     outcome.settledMs = search.settled() ? benchNowMs() - started : -1;
     return outcome;
+}
+
+// querytool-cli scan of the congested fleet: how many terminals it lists,
+// in how long, and whether it warned that the list may be incomplete.
+bool cliScanOnce(int fleet, SimReplyOrder order, bool range, bool* goalMet)
+{
+    TerminalSimulator sim(fleetConfig(fleet, true, order));
+    if (!sim.start())
+        return false;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBP_BROADCAST_ADDR", "127.255.255.255");
+    environment.insert("DBP_TERMINAL_PORT", QString::number(sim.port()));
+    environment.insert("DBP_LOCAL_PORT", "0");
+    environment.insert("DBP_SWEEP_RATE", "1000");
+    QStringList arguments{"scan", "--format", "csv"};
+    if (range)
+        arguments << "--range" << "127.1.0.0/21";
+    QProcess cli;
+    cli.setProcessEnvironment(environment);
+    const double started = benchNowMs();
+    cli.start(QStringLiteral(CLI_PROGRAM), arguments);
+    if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit)
+        return false;
+    const double ms = benchNowMs() - started;
+    const int found = std::max(0, static_cast<int>(cli.readAllStandardOutput().count('\n')) - 1);
+    const bool warned = cli.readAllStandardError().contains("列表可能不完整");
+    const double share = 100.0 * found / fleet;
+    if (range)
+        *goalMet = *goalMet && share >= 99.5 && ms <= kWithinMs;
+    std::printf("  querytool-cli scan, %-6s order, %-24s %4d/%d (%5.1f %%) in %.0f ms%s\n",
+        order == SimReplyOrder::Fixed ? "fixed" : "random", range ? "--range 127.1.0.0/21:" : "no subnet, no range:",
+        found, fleet, share, ms, warned ? ", warned \"may be incomplete\"" : "");
+    std::fflush(stdout);
+    return true;
 }
 
 }  // namespace
@@ -108,6 +152,9 @@ int main(int argc, char** argv)
     goalsMet = goalsMet && noMore && free.found == fleet;
     std::printf("  loss-free link: %d/%d found with %zu GETs + %zu swept (planned %zu): %s\n", free.found, fleet,
         free.sends, free.sweepSends, planned, noMore ? "no more than before" : "MORE THAN BEFORE");
+    for (SimReplyOrder order : {SimReplyOrder::Fixed, SimReplyOrder::Random})
+        for (bool range : {false, true})
+            goalsMet = cliScanOnce(fleet, order, range, &goalsMet) && goalsMet;
     std::printf("  goals: %s\n", goalsMet ? "met" : "MISSED");
     SocketLayerShutdown();
     return goalsMet ? 0 : 1;

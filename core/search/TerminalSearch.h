@@ -37,8 +37,9 @@ public:
     // GETs, each once replies have stopped for kDrainMs so the queue has
     // drained; then, since a queue that overflows overflows again at every
     // GET, up to kSweepPasses passes of unicast GETs (kSubnetSweepPerSecond,
-    // one CSeq per pass) to the addresses of each adapter's subnet that have
-    // not answered, while a pass still finds some. Only a subnet of at least
+    // one CSeq per pass) to the addresses of each adapter's subnet, and of
+    // the search ranges at their pace, that have not answered, while a pass
+    // still finds some. Only a subnet of at least
     // kSweptPrefix bits of prefix is swept: a larger link would be flooded
     // with address resolution for addresses mostly without a host.
     static constexpr int kDrainMs = 150;

@@ -86,8 +86,16 @@ bool TerminalSearch::startPass(uint64_t now)
 {
     std::vector<SearchRange> subnets = extraSubnets;
     std::vector<uint32_t> own;
+    int perSecond = kSubnetSweepPerSecond;
     {
         RecursiveLockGuard guard(lock);
+        // The ranges' own sweep lost replies in the same queue: they are
+        // passed over again, at their pace, once that sweep is through.
+        if (sweep != nullptr && sweep->done()) {
+            const std::vector<SearchRange>& ranges = sweep->ranges();
+            subnets.insert(subnets.end(), ranges.begin(), ranges.end());
+            perSecond = std::min(perSecond, engine->Settings().sweepRate);
+        }
         // Only where the GETs went out through every adapter: a search
         // pointed at one destination sweeps no link it was not pointed at.
         for (const NetworkInterface& adapter : throughEveryAdapter() ? searched : std::vector<NetworkInterface>()) {
@@ -100,7 +108,7 @@ bool TerminalSearch::startPass(uint64_t now)
     }
     if (subnets.empty())
         return false;
-    auto pass = std::make_unique<AddressSweep>(subnets, kSubnetSweepPerSecond);
+    auto pass = std::make_unique<AddressSweep>(subnets, perSecond);
     ++passes;
     ++requests;
     const uint16_t cseq = engine->NextCSeq();
