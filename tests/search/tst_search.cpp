@@ -1,7 +1,8 @@
 // The search object on the real engine: when its GETs go out and when it
 // settles (on a clock of the test's own), two searches at once each with
 // only their own replies and the rest for the window, late replies kept
-// from everyone, and the adapters it goes out through (network namespaces).
+// from everyone, the adapters it goes out through (network namespaces), and
+// going on past its plan over a congested link.
 #include "core/search/ReplyRouter.h"
 #include "core/search/TerminalSearch.h"
 #include "net/QueryThread.h"
@@ -212,6 +213,74 @@ private slots:
         for (const TerminalSearch::Adapter& entry : search.adapters())
             adapters << QString("%1 %2 %3 %4").arg(entry.adapter.name.c_str()).arg(entry.adapter.address, 0, 16).arg(entry.adapter.linkUp).arg(entry.terminals);
         QCOMPARE(adapters, (QStringList{"veth0 a4d0001 1 3", "veth2 a4e0001 1 2"}));
+#endif
+    }
+
+    // A congested link behind the only adapter (a /25): a search through
+    // every adapter goes on to sweep that subnet and finds every terminal; a
+    // search pointed at one destination sweeps no subnet it was not pointed
+    // at, and warns that the list may be incomplete.
+    void sweepsItsOwnSubnetOnlyThroughEveryAdapter_data()
+    {
+        QTest::addColumn<bool>("everyAdapter");
+        QTest::newRow("through every adapter") << true;
+        QTest::newRow("pointed at the link's broadcast") << false;
+    }
+    void sweepsItsOwnSubnetOnlyThroughEveryAdapter()
+    {
+#ifdef _WIN32
+        QSKIP("the namespaces it makes are Linux's");
+#else
+        QFETCH(bool, everyAdapter);
+        const QString tool = "qtool-subnet-" + QString::number(getpid()), link = tool + "-t";
+        QList<QStringList> steps{
+            {"-n", tool, "link", "add", "veth0", "type", "veth", "peer", "name", "eth0", "netns", link},
+            {"-n", tool, "addr", "add", "10.76.0.1/25", "dev", "veth0"}, {"-n", tool, "link", "set", "veth0", "up"},
+            {"-n", link, "link", "set", "eth0", "up"}};
+        SimConfig fleet;
+        for (int i = 2; i < 122; ++i) {
+            steps << QStringList{"-n", link, "addr", "add", QString("10.76.0.%1/25").arg(i), "dev", "eth0"};
+            fleet.addresses.push_back(QString("10.76.0.%1").arg(i).toStdString());
+        }
+        fleet.fleetSize = static_cast<int>(fleet.addresses.size());
+        fleet.port = 59137;
+        fleet.addressing = SimAddressing::Namespace;
+        fleet.broadcastAddresses.push_back("10.76.0.127");
+        // About a dozen of each GET's 120 replies get through; a sweep's,
+        // a few every few milliseconds, all do.
+        fleet.linkRateBps = 4000000;
+        fleet.queueBytes = 3300;
+        fleet.replyJitterMs = 1;
+        const std::vector<int> handles = makeNamespaces({tool, link}, steps);
+        std::unique_ptr<TerminalSimulator> sim;
+        {
+            InNamespace terminals(handles[1]);
+            QVERIFY(terminals.entered);
+            sim = std::make_unique<TerminalSimulator>(fleet);
+            QVERIFY(sim->start());
+        }
+        InNamespace toolSide(handles[0]);
+        QVERIFY(toolSide.entered);
+        EndpointSettings settings;
+        settings.localPort = 0;
+        settings.searchSendsMs = {0, 200};
+        if (!everyAdapter)
+            settings.broadcastAddress = 0x0A4C007Fu;  // 10.76.0.127
+        settings.everyAdapter = everyAdapter;
+        QueryThread thread(settings);
+        thread.start();
+        TerminalSearch search(thread.engine());
+        QElapsedTimer clock;
+        clock.start();
+        while (search.step() && clock.elapsed() < 10000)
+            QTest::qWait(std::max(1, std::min(5, search.msToNextStep())));
+        QVERIFY(search.settled());
+        // Five GETs let at most about sixty of the 120 through.
+        QCOMPARE(search.sends(), size_t(2 + TerminalSearch::kMoreGets));
+        QCOMPARE(search.subnetSweepSends() > 0, everyAdapter);
+        QCOMPARE(search.terminalCount() == fleet.fleetSize, everyAdapter);
+        if (!everyAdapter)
+            QVERIFY(search.lastGetFound() > 0);
 #endif
     }
 };

@@ -212,7 +212,9 @@ struct TerminalSimulator::State {
                 wait += std::chrono::microseconds(
                     slotUs * static_cast<int64_t>(k) + static_cast<int64_t>(rng() % static_cast<uint64_t>(slotUs + 1)));
             } else if (config.replyJitterMs > 0) {
-                wait += std::chrono::milliseconds(rng() % (static_cast<unsigned>(config.replyJitterMs) + 1));
+                // To the microsecond: replies due in the same millisecond
+                // would otherwise keep the fleet's order.
+                wait += std::chrono::microseconds(rng() % (static_cast<uint64_t>(config.replyJitterMs) * 1000 + 1));
             }
             out.throughLink = !link.limited();
             schedule.add(now + wait, std::move(out));
