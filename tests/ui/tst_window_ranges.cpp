@@ -1,0 +1,123 @@
+// The window's search ranges through a router (network namespaces): saved
+// ranges swept only without an endpoint override, what each range found in
+// the status bar, a new search or closing the window ending the sweep, and
+// the batch dialog commissioning a terminal behind the router at its own
+// address.
+#include "tests/support/LoopbackSocket.h"
+#include "tests/support/PrivateNetwork.h"
+#include "tests/ui/ModalWatcher.h"
+#include "tests/ui/ScratchFolder.h"
+#include "net/QueryThread.h"
+#include "platform/SocketLayer.h"
+#include "ui/batch/BatchConfigDialog.h"
+#include "ui/main/QueryTool.h"
+#include "ui/main/SearchRangeMemory.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <algorithm>
+
+namespace {
+
+// The CSeqs of the requests a simulator received from `from` on.
+QStringList cseqsSince(const TerminalSimulator& sim, size_t from)
+{
+    const std::vector<SimRequest> requests = sim.requests();
+    QStringList cseqs;
+    for (size_t i = from; i < requests.size(); ++i)
+        cseqs << QString::fromStdString(headerValue(requests[i].bytes, "CSeq"));
+    return cseqs;
+}
+
+}  // namespace
+
+class WindowRangesTest : public QObject {
+    Q_OBJECT
+
+    ScratchFolder scratch;
+
+private slots:
+    void initTestCase() { QVERIFY(SocketLayerStartup()); }
+    void cleanupTestCase() { SocketLayerShutdown(); }
+
+    void behindARouter()
+    {
+        RoutedNetwork network(3);
+        QVERIFY(network.started());
+        InNamespace toolSide(network.toolSide);
+        QVERIFY(toolSide.entered);
+        // The second subnet's range ends at its last terminal: the sweep
+        // reaches it only after the whole first subnet.
+        SearchRangeMemory::save({{"10.81.0.0/24", true}, {"10.82.0.0-10.82.0.12", true}, {"10.83.0.0/24", false}});
+        EndpointSettings settings;
+        settings.searchSendsMs = {0};
+        settings.sweepRate = 80;
+        {
+            // Pointed elsewhere (as DBP_LOCAL_PORT does), the window sweeps nothing.
+            EndpointSettings elsewhere = settings;
+            elsewhere.localPort = 0;
+            QueryThread thread(elsewhere);
+            thread.start();
+            QueryTool window(thread.engine());
+            QTest::qWait(1000);
+            QCOMPARE(network.sims[0]->requests().size() + network.sims[1]->requests().size(), size_t(0));
+        }
+
+        QueryThread thread(settings);
+        thread.start();
+        auto window = std::make_unique<QueryTool>(thread.engine());
+        auto* search = child<QPushButton>(window.get(), "query_btn");
+        auto* status = child<QLabel>(window.get(), "searchStatusLabel");
+        QTRY_VERIFY(!network.sims[0]->requests().empty());
+        const QString firstSweep = cseqsSince(*network.sims[0], 0).value(0);
+        // A new search ends the first one's sweep before it reaches the second subnet.
+        QTRY_VERIFY(search->isEnabled());
+        const size_t before = network.sims[1]->requests().size();
+        search->click();
+        QTRY_VERIFY_WITH_TIMEOUT(cseqsSince(*network.sims[1], before).size() >= 3, 10000);
+        QVERIFY(!cseqsSince(*network.sims[1], before).contains(firstSweep));
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QString::fromUtf8("；范围 10.81.0.0/24：3 个设备；"
+                                                                           "范围 10.82.0.0-10.82.0.12：3 个设备")),
+            10000);
+        QCOMPARE(window->terminalTable()->rowCount(), 6);
+
+        // The batch dialog searches the same ranges and sets the terminal
+        // behind the router at its own address.
+        QFile sheet("sheet.csv");
+        QVERIFY(sheet.open(QIODevice::WriteOnly) && sheet.write("MAC,ID\n00-12-37-02-00-02,555\n") > 0);
+        sheet.close();
+        QStringList texts;
+        ModalWatcher watcher;
+        watcher.setHandler([&](QWidget* modal) {
+            auto* dialog = qobject_cast<BatchConfigDialog*>(modal);
+            if (dialog == nullptr)
+                return false;
+            dialog->loadSheet("sheet.csv");
+            auto* apply = child<QPushButton>(dialog, "applyBtn");
+            if (QTest::qWaitFor([&] { return apply->isEnabled(); }, 20000)) {
+                texts << child<QLabel>(dialog, "summaryLabel")->text();
+                apply->click();
+            }
+            if (QTest::qWaitFor([&] { return child<QPushButton>(dialog, "saveBtn")->isEnabled(); }, 40000))
+                texts << child<QTableWidget>(dialog, "planTable")->item(0, 3)->text();
+            dialog->close();
+            return true;
+        });
+        child<QPushButton>(window.get(), "batch_btn")->click();
+        QCOMPARE(texts, QStringList({QString::fromUtf8("1个终端，1个需要设置。\n"
+                                                       "1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。"),
+                            QString::fromUtf8("已设置并验证")}));
+        QCOMPARE(static_cast<int>(network.sims[1]->terminal(1).ID), 555);
+
+        // The apply started a new search; the program destroys the window
+        // once it is closed, and the sweep ends with it.
+        window.reset();
+        const size_t sent = network.sims[0]->requests().size();
+        QTest::qWait(500);
+        QCOMPARE(network.sims[0]->requests().size(), sent);
+    }
+};
+
+QTEST_MAIN(WindowRangesTest)
+#include "tst_window_ranges.moc"
