@@ -1,22 +1,21 @@
-// The window's search ranges through a router (network namespaces): saved
-// ranges swept only without an endpoint override, what each range found in
-// the status bar, a new search or closing the window ending the sweep, and
-// the batch dialog commissioning a terminal behind the router at its own
-// address.
+// The window's searches beyond one broadcast, in network namespaces: search
+// ranges through a router (saved ranges swept only without an endpoint
+// override, what each range found in the status bar, a new search or closing
+// the window ending the sweep, the batch dialog commissioning a terminal
+// behind the router at its own address), and the warning of an incomplete
+// list behind congested links.
+#include "net/QueryThread.h"
+#include "platform/SocketLayer.h"
 #include "tests/support/LoopbackSocket.h"
 #include "tests/support/PrivateNetwork.h"
 #include "tests/ui/ModalWatcher.h"
 #include "tests/ui/ScratchFolder.h"
-#include "net/QueryThread.h"
-#include "platform/SocketLayer.h"
 #include "ui/batch/BatchConfigDialog.h"
 #include "ui/main/QueryTool.h"
 #include "ui/main/SearchRangeMemory.h"
 
 #include <QtTest>
 #include <QtWidgets>
-
-#include <algorithm>
 
 namespace {
 
@@ -105,9 +104,10 @@ private slots:
             return true;
         });
         child<QPushButton>(window.get(), "batch_btn")->click();
-        QCOMPARE(texts, QStringList({QString::fromUtf8("1个终端，1个需要设置。\n"
-                                                       "1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。"),
-                            QString::fromUtf8("已设置并验证")}));
+        QCOMPARE(texts,
+            QStringList({QString::fromUtf8("1个终端，1个需要设置。\n"
+                                           "1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。"),
+                QString::fromUtf8("已设置并验证")}));
         QCOMPARE(static_cast<int>(network.sims[1]->terminal(1).ID), 555);
 
         // The apply started a new search; the program destroys the window
@@ -116,6 +116,39 @@ private slots:
         const size_t sent = network.sims[0]->requests().size();
         QTest::qWait(500);
         QCOMPARE(network.sims[0]->requests().size(), sent);
+    }
+
+    // Replies through congested links: the status bar begins with the
+    // warning while the last GET still found new terminals, and no longer
+    // once the passes over each adapter's subnet have found the rest.
+    void warnsOnlyWhileTerminalsAppear()
+    {
+        SimConfig congested;
+        congested.linkRateBps = 4000000;  // about 35 replies of each GET get through
+        congested.queueBytes = 8000;
+        congested.replyJitterMs = 10;
+        congested.keepRequestLog = false;
+        TwoLinkNetwork network(100, false, congested);
+        QVERIFY(network.started());
+        InNamespace toolSide(network.toolSide);
+        QVERIFY(toolSide.entered);
+        EndpointSettings settings;
+        settings.localPort = 0;
+        settings.searchSendsMs = {0, 200};
+        QueryThread thread(settings);
+        thread.start();
+        QueryTool window(thread.engine());
+        auto* status = child<QLabel>(&window, "searchStatusLabel");
+        const QString warning = QString::fromUtf8("列表可能不完整");
+        bool warned = false;
+        // Each subnet's 100; the one outside them is swept by nothing.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                warned = warned || status->text().startsWith(warning);
+                return window.terminalTable()->rowCount() >= 200 && !status->text().startsWith(warning);
+            },
+            30000));
+        QVERIFY(warned);
     }
 };
 

@@ -33,8 +33,7 @@ class BatchConfigDialog : public QDialog {
 
 public:
     // Every search also sweeps `ranges`, as the window's does.
-    BatchConfigDialog(
-        NxNetControl* engine, const std::vector<SearchRange>& ranges = {}, QWidget* parent = nullptr);
+    BatchConfigDialog(NxNetControl* engine, const std::vector<SearchRange>& ranges = {}, QWidget* parent = nullptr);
     ~BatchConfigDialog() override;
 
     // Whether an apply was started while the dialog was open, whatever was
@@ -72,8 +71,8 @@ private:
     QTimer ticker;
     CommissionSheet sheet;
     CommissionPlan plan;
-    std::vector<TerminalParam> found;  // the sheet's search; empty before it
-    std::vector<SheetRow> notFound;    // rows left out of a partial plan
+    std::vector<TerminalParam> found;        // the sheet's search; empty before it
+    std::vector<SheetRow> notFound;          // rows left out of a partial plan
     std::unordered_set<std::string> routed;  // identity keys of those found only through a range
     int byAddress = 0;                       // the plan's entries set at their own address
     std::unique_ptr<SheetSearch> sheetSearch;

@@ -1,4 +1,5 @@
-// The search page's batch configuration: the dialog on the window's engine.
+// The search page's batch configuration: the dialog on the window's engine,
+// searching the window's ranges.
 #include "net/NxNetControl.h"
 #include "ui/batch/BatchConfigDialog.h"
 #include "ui/main/QueryTool.h"
