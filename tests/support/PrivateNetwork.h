@@ -60,17 +60,17 @@ struct InNamespace {
 // link's have IDs from 101 and MACs 00-12-37-01-00-01 upwards. With
 // `secondLater`, veth2 stays switched off (`ip link set veth2 up` from
 // inside switches it on) and a tunnel tun0 (10.79.0.1/24, no broadcast) is
-// up beside them.
+// up beside them. Both fleets answer as `fleet` configures them otherwise.
 struct TwoLinkNetwork {
     int toolSide = -1;  // the tool's namespace, for InNamespace
     std::vector<std::unique_ptr<TerminalSimulator>> sims;
 
-    explicit TwoLinkNetwork(int perLink, bool secondLater = false)
+    explicit TwoLinkNetwork(int perLink, bool secondLater = false, const SimConfig& fleet = SimConfig())
     {
         const QString tool = "qtool-links-" + QString::number(getpid());
         const QStringList linkNets = {tool + "-a", tool + "-b"};
         QList<QStringList> steps;
-        std::vector<SimConfig> fleets(2);
+        std::vector<SimConfig> fleets(2, fleet);
         for (int link = 0; link < 2; ++link) {
             const QString subnet = "10.7" + QString::number(7 + link) + ".0.";
             const QString ours = "veth" + QString::number(2 * link), theirs = "veth" + QString::number(2 * link + 1);

@@ -3,10 +3,12 @@
 #include "core/commission/CommissionResult.h"
 #include "core/commission/CommissionTexts.h"
 #include "core/commission/PartialPlan.h"
+#include "core/commission/RoutedEntries.h"
 #include "core/commission/SheetExport.h"
 #include "core/commission/SheetFile.h"
 #include "core/commission/WholeFile.h"
 #include "core/records/Csv.h"
+#include "core/records/TerminalIdentity.h"
 #include "ui_BatchConfigDialog.h"
 
 #include <QFileDialog>
@@ -22,10 +24,11 @@ enum Column { kLine, kMac, kChanges, kResult };
 
 }  // namespace
 
-BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, QWidget* parent)
+BatchConfigDialog::BatchConfigDialog(NxNetControl* engine, const std::vector<SearchRange>& ranges, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::BatchConfigDialog)
     , engine(engine)
+    , ranges(ranges)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -76,6 +79,7 @@ void BatchConfigDialog::loadSheet(const QString& path)
     plan = CommissionPlan();
     found.clear();
     notFound.clear();
+    routed.clear();
 
     QString error;
     if (!readSheetFile(path, &sheet, &error)) {
@@ -91,7 +95,7 @@ void BatchConfigDialog::loadSheet(const QString& path)
     ui->chooseBtn->setEnabled(false);
     ui->exportSheetBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
-    sheetSearch = std::make_unique<SheetSearch>(engine, sheet);
+    sheetSearch = std::make_unique<SheetSearch>(engine, sheet, SheetSearch::kRepeats, ranges);
     ticker.start();
 }
 
@@ -105,6 +109,7 @@ void BatchConfigDialog::exportSheet()
     ui->applyBtn->setEnabled(false);
     ui->summaryLabel->setText(tr("正在搜索终端…"));
     search = std::make_unique<TerminalSearch>(engine);
+    search->searchRanges(ranges);
     ticker.start();
 }
 
@@ -128,6 +133,7 @@ void BatchConfigDialog::startApply()
     ui->partialCheck->setEnabled(false);
     anyApply = true;
     run = std::make_unique<CommissionRun>(engine, plan);
+    run->searchRanges(ranges);
     ui->progressBar->setMaximum(std::max(1, run->toSend()));
     showProgress();
     ticker.start();
@@ -197,6 +203,10 @@ void BatchConfigDialog::tick()
 void BatchConfigDialog::sheetSearchDone()
 {
     found = sheetSearch->terminals();
+    for (const TerminalParam& terminal : found) {
+        if (sheetSearch->onlyThroughRange(terminal))
+            routed.insert(terminalIdentityKey(terminal));
+    }
     sheetSearch.reset();
     ticker.stop();
     ui->chooseBtn->setEnabled(true);
@@ -208,6 +218,7 @@ void BatchConfigDialog::makePlan()
 {
     notFound.clear();
     plan = ui->partialCheck->isChecked() ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
+    byAddress = addressRoutedEntries(&plan, routed);
     showPlan();
 }
 
@@ -258,6 +269,9 @@ void BatchConfigDialog::showPlan()
     if (!notFound.empty())
         ui->summaryLabel->setText(
             ui->summaryLabel->text() + "\n" + tr("%1个终端未找到，不会设置。").arg(notFound.size()));
+    if (byAddress > 0)
+        ui->summaryLabel->setText(ui->summaryLabel->text() + "\n"
+            + tr("%1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。").arg(byAddress));
     ui->applyBtn->setEnabled(toSend > 0);
     ui->saveBtn->setEnabled(true);
     fitColumns();

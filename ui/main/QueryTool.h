@@ -4,6 +4,7 @@
 // and every reply nobody else claimed.
 #pragma once
 
+#include "core/search/SearchRange.h"
 #include "net/TerminalParam.h"
 #include "ui/main/SearchStatus.h"
 
@@ -18,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 class NxNetControl;
 class QCheckBox;
@@ -103,6 +105,10 @@ private:
     // the port that could not be opened, or else `otherwise`.
     void showNotSent(const QString& otherwise);
     void showTerminalCount();
+    // The saved ranges switched on, while the engine searches the real
+    // network (no DBP_* override); else none. Searches on the window's
+    // engine, its batch dialog's too, sweep these.
+    std::vector<SearchRange> rangesToSearch() const;
     // Lets the current search send what is due and sets the timer for its
     // next step; once it has settled, its conflicts are checked.
     void stepSearch();

@@ -50,13 +50,7 @@ void QueryTool::query_terminal()
     search.reset();
     if (engine != nullptr) {
         search = std::make_unique<TerminalSearch>(engine, onTerminalReply);
-        // Saved ranges are real addresses: swept only while the engine
-        // searches the real network, never a simulator or a test's port.
-        const EndpointSettings& settings = engine->Settings();
-        const EndpointSettings defaults;
-        if (settings.everyAdapter && settings.broadcastAddress == defaults.broadcastAddress
-            && settings.terminalPort == defaults.terminalPort && settings.localPort == defaults.localPort)
-            search->searchRanges(SearchRangeMemory::switchedOn());
+        search->searchRanges(rangesToSearch());
         broadcastChecked = false;
         stepSearch();
         // Every search that could not go out says why, not only the first.
@@ -73,6 +67,18 @@ void QueryTool::query_terminal()
     ui->termResetBtn->setEnabled(false);
 
     QTimer::singleShot(kSearchButtonPauseMs, this, &QueryTool::set_query_btn_enable);
+}
+
+std::vector<SearchRange> QueryTool::rangesToSearch() const
+{
+    // Saved ranges are real addresses: swept only while the engine searches
+    // the real network, never a simulator or a test's port.
+    const EndpointSettings& settings = engine->Settings();
+    const EndpointSettings defaults;
+    if (settings.everyAdapter && settings.broadcastAddress == defaults.broadcastAddress
+        && settings.terminalPort == defaults.terminalPort && settings.localPort == defaults.localPort)
+        return SearchRangeMemory::switchedOn();
+    return {};
 }
 
 void QueryTool::stepSearch()
