@@ -4,6 +4,7 @@
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CommissionTexts.h"
 #include "core/commission/PartialPlan.h"
+#include "core/commission/RoutedEntries.h"
 #include "core/commission/SheetFile.h"
 #include "core/commission/SheetSearch.h"
 #include "core/commission/WholeFile.h"
@@ -156,14 +157,7 @@ int CliCommands::apply(NxNetControl* engine, const ApplyOptions& options)
     CommissionPlan plan = options.partial ? planFoundRows(sheet, found, &notFound) : planCommission(sheet, found);
     // No broadcast crosses a router: those behind one are set at their own
     // address, as a read by address reaches them.
-    int byAddress = 0;
-    for (PlanEntry& entry : plan.entries) {
-        if (routed.count(terminalIdentityKey(entry.current)) != 0) {
-            entry.set.IsBroadcast = 0;
-            entry.set.Address = entry.current.Address;
-            ++byAddress;
-        }
-    }
+    const int byAddress = addressRoutedEntries(&plan, routed);
     if (byAddress > 0)
         printError(tr("%1 台终端只经搜索范围找到（在路由器之后），按其自身地址设置").arg(byAddress));
     if (!plan.problems.empty()) {

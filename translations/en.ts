@@ -661,6 +661,10 @@
         <source>问题</source>
         <translation>Problem</translation>
     </message>
+    <message>
+        <source>%1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。</source>
+        <translation>%1 terminals were found only through a search range (behind a router) and will be set at their own address.</translation>
+    </message>
 </context>
 <context>
     <name>CommissionTexts</name>
