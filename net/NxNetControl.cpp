@@ -382,8 +382,14 @@ uint16_t NxNetControl::TakeCSeq()
     return nextCSeq++;
 }
 
-bool NxNetControl::QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast)
+bool NxNetControl::QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast, bool* noRoom)
 {
     const DbpRequest message = BuildGetRequest(cseq, directedBroadcast ? 1 : 0);
-    return message && SendText(message.get(), address);
+    if (!message)
+        return false;
+    const int length = static_cast<int>(std::strlen(message.get()));
+    const int sent = socket.SendTo(message.get(), length, address, settings.terminalPort, 0, false);
+    if (noRoom != nullptr)
+        *noRoom = sent == UdpSocket::kNoRoom;
+    return sent == length;
 }

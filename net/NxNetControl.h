@@ -99,9 +99,11 @@ public:
     // a router). TakeCSeq hands out the next CSeq for the caller to claim;
     // QueryAt sends a GET with it to `address` alone, not waiting: as a read
     // by address (IsBroadcast 0), or with IsBroadcast 1 to a subnet's
-    // directed broadcast address. True when sent whole.
+    // directed broadcast address. True when sent whole. Nor does it wait for
+    // room in the send buffer, which GETs to addresses without a host fill
+    // while their resolution lasts (seconds): then *noRoom says to try again.
     uint16_t TakeCSeq();
-    bool QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast);
+    bool QueryAt(uint32_t address, uint16_t cseq, bool directedBroadcast, bool* noRoom = nullptr);
 
     // Whether broadcasts go out through every adapter: to 255.255.255.255
     // unless the settings name a destination of their own.

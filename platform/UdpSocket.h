@@ -22,6 +22,8 @@ public:
     static constexpr int kSkipped = -1;
     // ReceiveFrom: the socket is shut down or closed; nothing more arrives.
     static constexpr int kFailed = -2;
+    // SendTo without waiting: the send buffer has no room now.
+    static constexpr int kNoRoom = -3;
     // What Open asks the system for, so replies to a broadcast can queue up.
     // Linux charges each queued datagram its whole kernel buffer (about
     // 2.3 KB for a 700-byte reply), so 5 MiB would hold only some 4 500
@@ -54,8 +56,11 @@ public:
     int ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16_t* port, unsigned* interfaceIndex = nullptr);
     // Bytes sent, or -1. With an interface index other than 0 the datagram
     // leaves through that interface, with its address as the source, even
-    // to 255.255.255.255 and whatever the routes say.
-    int SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex = 0);
+    // to 255.255.255.255 and whatever the routes say. Without `waitForRoom`
+    // it returns kNoRoom at once where it would wait for the send buffer
+    // (which datagrams to addresses still being resolved can fill).
+    int SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex = 0,
+        bool waitForRoom = true);
 
     // Ends every present and future wait, receive and send on this socket.
     void Shutdown();

@@ -133,7 +133,8 @@ int UdpSocket::ReceiveFrom(char* buffer, int capacity, uint32_t* address, uint16
     return static_cast<int>(received);
 }
 
-int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex)
+int UdpSocket::SendTo(
+    const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex, bool waitForRoom)
 {
     if (handle < 0 || down || data == nullptr || length < 0)
         return -1;
@@ -160,8 +161,10 @@ int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t p
     }
     ssize_t sent;
     do {
-        sent = sendmsg(handle, &message, MSG_NOSIGNAL);
+        sent = sendmsg(handle, &message, MSG_NOSIGNAL | (waitForRoom ? 0 : MSG_DONTWAIT));
     } while (sent < 0 && errno == EINTR);
+    if (sent < 0 && !waitForRoom && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return kNoRoom;
     return sent < 0 ? -1 : static_cast<int>(sent);
 }
 

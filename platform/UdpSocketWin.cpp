@@ -342,7 +342,8 @@ void retireAdapterSocket(WinSocketSet& s, unsigned index)
 
 }  // namespace
 
-int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex)
+int UdpSocket::SendTo(
+    const char* data, int length, uint32_t address, uint16_t port, unsigned interfaceIndex, bool waitForRoom)
 {
     if (sockets == nullptr || down || data == nullptr || length < 0)
         return -1;
@@ -359,6 +360,8 @@ int UdpSocket::SendTo(const char* data, int length, uint32_t address, uint16_t p
                 return sent;
             if (WSAGetLastError() != WSAEWOULDBLOCK)
                 break;
+            if (!waitForRoom)
+                return kNoRoom;
             Sleep(1);
         }
         if (interfaceIndex == 0 || down)

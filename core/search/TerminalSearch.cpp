@@ -51,10 +51,10 @@ bool TerminalSearch::step(std::vector<TerminalParam>* fresh)
     }
     const uint64_t broadcastQuietAt = std::max(lastSendMs, lastBroadcastReplyMs.load()) + kQuietMs;
     broadcastQuiet = broadcastQuiet || (getsDone() && now >= broadcastQuietAt);
-    bool swept = true;
+    bool swept = rangeBacklog.empty();
     {
         RecursiveLockGuard guard(lock);
-        swept = sweep == nullptr || sweep->done();
+        swept = swept && (sweep == nullptr || sweep->done());
     }
     quiet = quiet || (planned && goingOn == GoingOn::Done && swept && msToNextStep() == 0);
     broadcastQuiet = broadcastQuiet || quiet;
@@ -76,6 +76,8 @@ int TerminalSearch::msToNextStep() const
         if (goingOn == GoingOn::Sweeping)
             due = std::min(due, now + static_cast<uint64_t>(subnetSweep->msToNext(now - lastPassStartMs)));
     }
+    if (!rangeBacklog.empty() || (goingOn == GoingOn::Sweeping && !passBacklog.empty()))
+        due = std::min(due, now + kNoRoomRetryMs);
     if (next == times.size() && goingOn == GoingOn::Draining)
         due = std::min(due, drainedAt());
     if (!broadcastQuiet && getsDone())
@@ -242,15 +244,25 @@ void TerminalSearch::sendSweep(uint64_t now)
     std::vector<uint32_t> due;
     {
         RecursiveLockGuard guard(lock);
-        if (sweep != nullptr)
+        if (sweep != nullptr && rangeBacklog.empty())
             sweep->due(now - startMs, &due);
     }
+    rangeBacklog.insert(rangeBacklog.end(), due.begin(), due.end());
+    if (sendByAddress(&rangeBacklog, sweepCSeq) > 0)
+        lastSweepSendMs = now;
+}
+
+size_t TerminalSearch::sendByAddress(std::deque<uint32_t>* backlog, uint16_t cseq)
+{
+    size_t out = 0;
     // A GET that cannot go (no route to that subnet) finds nothing there;
     // the range's count says so, and the sweep goes on with the rest.
-    for (uint32_t address : due)
-        engine->QueryAt(address, sweepCSeq, false);
-    if (!due.empty())
-        lastSweepSendMs = now;
+    for (bool noRoom = false; !backlog->empty(); backlog->pop_front(), ++out) {
+        engine->QueryAt(backlog->front(), cseq, false, &noRoom);
+        if (noRoom)
+            break;
+    }
+    return out;
 }
 
 bool TerminalSearch::broadcastSettled() const

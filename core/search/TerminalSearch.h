@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -47,6 +48,10 @@ public:
     static constexpr int kSweepPasses = 2;
     static constexpr int kSubnetSweepPerSecond = 1000;
     static constexpr int kSweptPrefix = 20;
+    // When the send buffer is full of GETs waiting for addresses to resolve,
+    // a sweep tries again this much later instead of waiting (the thread
+    // that steps it is the window's).
+    static constexpr int kNoRoomRetryMs = 5;
 
     // An adapter the search went out through, or a reply arrived on, and the
     // distinct terminals that answered on it.
@@ -133,6 +138,9 @@ private:
     void noteAdapters(const std::vector<NetworkInterface>& searched);
     void sendDirectedBroadcasts();
     void sendSweep(uint64_t now);
+    // Sends the GETs in `backlog` from its front until the send buffer has
+    // no room; how many left it.
+    size_t sendByAddress(std::deque<uint32_t>* backlog, uint16_t cseq);
     // A GET to every terminal, with a CSeq of its own.
     void sendGet(uint64_t now);
     // Going on after the planned GETs (TerminalSearchMore.cpp).
@@ -166,6 +174,8 @@ private:
     std::atomic<uint64_t> lastPassReplyMs{0};
     size_t passSends = 0;
     std::vector<SearchRange> extraSubnets;
+    std::deque<uint32_t> rangeBacklog;  // due, not sent for want of room
+    std::deque<uint32_t> passBacklog;
 
     mutable RecursiveLock lock;  // guards the members below
     std::vector<NetworkInterface> searched;

@@ -57,15 +57,16 @@ void TerminalSearch::goOn(uint64_t now)
         bool done = false;
         {
             RecursiveLockGuard guard(lock);
-            subnetSweep->due(now - lastPassStartMs, &due);
+            if (passBacklog.empty())
+                subnetSweep->due(now - lastPassStartMs, &due);
             done = subnetSweep->done();
         }
-        for (uint32_t address : due)
-            engine->QueryAt(address, subnetCSeq, false);
-        passSends += due.size();
-        if (!due.empty())
+        passBacklog.insert(passBacklog.end(), due.begin(), due.end());
+        const size_t out = sendByAddress(&passBacklog, subnetCSeq);
+        passSends += out;
+        if (out > 0)
             lastPassSendMs = now;
-        if (!done)
+        if (!done || !passBacklog.empty())
             return;
         goingOn = GoingOn::Draining;
     }
