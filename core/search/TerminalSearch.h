@@ -2,8 +2,8 @@
 // settings' searchSendsMs, and more while terminals still appear (see
 // kMoreGets) — with the replies to its own GETs only: the
 // distinct terminals (by terminalIdentityKey) and how many answered on each
-// adapter. It has settled once its last GET is out and kQuietMs have passed
-// without a reply to it. The window, the batch dialog and the command line
+// adapter. It has settled once its last GET (or sweep GET) is out and
+// kQuietMs have passed without a reply to it. The window, the batch dialog and the command line
 // each run their own; any number may run at once. Driven by step() on the
 // thread that calls the engine's operations (user-interface thread); replies
 // arrive on the worker thread through the ReplyRouter. Given ranges, it also
@@ -40,9 +40,9 @@ public:
     // GET, up to kSweepPasses passes of unicast GETs (kSubnetSweepPerSecond,
     // one CSeq per pass) to the addresses of each adapter's subnet, and of
     // the search ranges at their pace, that have not answered, while a pass
-    // still finds some. Only a subnet of at least
-    // kSweptPrefix bits of prefix is swept: a larger link would be flooded
-    // with address resolution for addresses mostly without a host.
+    // still finds some. Only a subnet of at least kSweptPrefix bits of
+    // prefix is swept: a larger link would be flooded with address
+    // resolution for addresses mostly without a host.
     static constexpr int kDrainMs = 150;
     static constexpr int kMoreGets = 3;
     static constexpr int kSweepPasses = 2;
@@ -76,7 +76,7 @@ public:
     // receives the replies since the last step, repeats included.
     bool step(std::vector<TerminalParam>* fresh = nullptr);
     // Milliseconds from now until the next step has something to do: the
-    // next GET, or the end of the quiet period.
+    // next GET or sweep GET, the end of a drain, or of the quiet period.
     int msToNextStep() const;
     // Whether a step has found the search settled; it stays so, whatever
     // late replies come.
