@@ -665,6 +665,10 @@
         <source>%1个终端只经搜索范围找到（在路由器之后），将按其自身地址设置。</source>
         <translation>%1 terminals were found only through a search range (behind a router) and will be set at their own address.</translation>
     </message>
+    <message>
+        <source>正在搜索终端…（范围扫描 %1/%2）</source>
+        <translation>Searching for terminals… (range sweep %1/%2)</translation>
+    </message>
 </context>
 <context>
     <name>CommissionTexts</name>

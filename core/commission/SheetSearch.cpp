@@ -61,6 +61,11 @@ int SheetSearch::repeats() const
     return started;
 }
 
+const TerminalSearch* SheetSearch::current() const
+{
+    return search.get();
+}
+
 int SheetSearch::missing() const
 {
     return static_cast<int>(wanted.size());

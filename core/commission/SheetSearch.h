@@ -28,6 +28,8 @@ public:
     int missing() const;
     // Whether every search's GETs went out.
     bool allSent() const;
+    // The search under way (for its sweep's progress); null once done.
+    const TerminalSearch* current() const;
     // Every terminal any of the searches found, its latest record.
     std::vector<TerminalParam> terminals() const;
     // Whether no search found `terminal` but through a range: it is behind a

@@ -179,11 +179,15 @@ void BatchConfigDialog::tick()
                                           .arg(sheetSearch->missing())
                                           .arg(sheetSearch->repeats())
                                           .arg(SheetSearch::kRepeats));
+        else
+            showSearching(sheetSearch->current());
         return;
     }
     if (search != nullptr) {
         if (!search->step())
             searchDone();
+        else
+            showSearching(search.get());
         return;
     }
     if (run == nullptr)
@@ -198,6 +202,14 @@ void BatchConfigDialog::tick()
     ui->exportSheetBtn->setEnabled(true);
     ui->saveBtn->setEnabled(true);
     showOutcomes();
+}
+
+void BatchConfigDialog::showSearching(const TerminalSearch* search)
+{
+    // A range's sweep is paced for the routers on the way: a /16 takes minutes.
+    if (search != nullptr && search->sweepPassed() < search->sweepTotal())
+        ui->summaryLabel->setText(
+            tr("正在搜索终端…（范围扫描 %1/%2）").arg(search->sweepPassed()).arg(search->sweepTotal()));
 }
 
 void BatchConfigDialog::sheetSearchDone()

@@ -54,6 +54,8 @@ private slots:
 
 private:
     void searchDone();
+    // "Searching…", with the ranges' sweep progress while `search` sweeps.
+    void showSearching(const TerminalSearch* search);
     void sheetSearchDone();
     void makePlan();
     void saveSheet(const std::vector<TerminalParam>& terminals);
