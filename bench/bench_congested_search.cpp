@@ -99,7 +99,8 @@ bool cliScanOnce(int fleet, SimReplyOrder order, bool range, bool* goalMet)
     environment.insert("DBP_SWEEP_RATE", "1000");
     QStringList arguments{"scan", "--format", "csv"};
     if (range)
-        arguments << "--range" << "127.1.0.0/21";
+        arguments << "--range"
+                  << "127.1.0.0/21";
     QProcess cli;
     cli.setProcessEnvironment(environment);
     const double started = benchNowMs();
@@ -113,8 +114,9 @@ bool cliScanOnce(int fleet, SimReplyOrder order, bool range, bool* goalMet)
     if (range)
         *goalMet = *goalMet && share >= 99.5 && ms <= kWithinMs;
     std::printf("  querytool-cli scan, %-6s order, %-24s %4d/%d (%5.1f %%) in %.0f ms%s\n",
-        order == SimReplyOrder::Fixed ? "fixed" : "random", range ? "--range 127.1.0.0/21:" : "no subnet, no range:",
-        found, fleet, share, ms, warned ? ", warned \"may be incomplete\"" : "");
+        order == SimReplyOrder::Fixed ? "fixed" : "random",
+        range ? "--range 127.1.0.0/21:" : "no subnet, no range:", found, fleet, share, ms,
+        warned ? ", warned \"may be incomplete\"" : "");
     std::fflush(stdout);
     return true;
 }

@@ -164,8 +164,8 @@ private:
     std::atomic<uint64_t> lastBroadcastReplyMs{0};  // to a planned GET, not the sweep
     uint64_t lastSweepSendMs;
     GoingOn goingOn = GoingOn::Draining;
-    uint16_t lastGetCSeq = 0;   // the last GET's, or subnet pass's
-    size_t requests = 0;        // GETs and passes so far
+    uint16_t lastGetCSeq = 0;  // the last GET's, or subnet pass's
+    size_t requests = 0;       // GETs and passes so far
     int moreGets = 0;
     int passes = 0;
     int lastFound = 0;

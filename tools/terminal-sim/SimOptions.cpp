@@ -94,9 +94,10 @@ bool parseSimOptions(int argc, const char* const* argv, SimConfig* config, bool*
             config->addressing = SimAddressing::Namespace;
             continue;
         }
-        static const char* const valued[] = {"--terminals", "--models", "--seed", "--fleet-file", "--port", "--bind",
-            "--first-address", "--addresses", "--broadcast", "--ip-conflict", "--mac-conflict", "--delay", "--jitter",
-            "--drop", "--link-rate", "--queue-bytes", "--reply-order", "--answer-400", "--silent", "--malformed", "--log"};
+        static const char* const valued[]
+            = {"--terminals", "--models", "--seed", "--fleet-file", "--port", "--bind", "--first-address",
+                "--addresses", "--broadcast", "--ip-conflict", "--mac-conflict", "--delay", "--jitter", "--drop",
+                "--link-rate", "--queue-bytes", "--reply-order", "--answer-400", "--silent", "--malformed", "--log"};
         if (std::find(std::begin(valued), std::end(valued), option) == std::end(valued)) {
             *error = "unknown option " + option;
             return false;

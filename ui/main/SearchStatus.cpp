@@ -89,8 +89,9 @@ QString SearchStatus::adapterList() const
 QString SearchStatus::text() const
 {
     // The warning comes first: eliding the end never hides it.
-    const QString warning
-        = facts.lastGetFound > 0 ? tr("列表可能不完整：最后一次搜索又找到 %1 个设备。").arg(facts.lastGetFound) : QString();
+    const QString warning = facts.lastGetFound > 0
+        ? tr("列表可能不完整：最后一次搜索又找到 %1 个设备。").arg(facts.lastGetFound)
+        : QString();
     return warning + (facts.ranges.isEmpty() ? linkText() : linkText() + tr("；") + facts.ranges.join(tr("；")));
 }
 

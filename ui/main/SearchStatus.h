@@ -23,13 +23,13 @@ public:
     // What a search has come to so far.
     struct Facts {
         std::vector<TerminalSearch::Adapter> adapters;
-        int terminals = 0;          // distinct terminals that answered
-        bool anySent = false;       // some GET went out
-        bool settled = false;       // every GET is out and the replies have stopped
-        bool everyAdapter = true;   // else the GETs went to `destination` alone
+        int terminals = 0;         // distinct terminals that answered
+        bool anySent = false;      // some GET went out
+        bool settled = false;      // every GET is out and the replies have stopped
+        bool everyAdapter = true;  // else the GETs went to `destination` alone
         uint32_t destination = 0;
-        QStringList ranges;         // what each search range found, and the sweeps' progress
-        int lastGetFound = 0;       // terminals the last GET found that none before had
+        QStringList ranges;    // what each search range found, and the sweeps' progress
+        int lastGetFound = 0;  // terminals the last GET found that none before had
     };
 
     // A new search begins: nothing sent, nothing counted.
