@@ -115,6 +115,27 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count("\r\n"), 5);
         QVERIFY(!run.out.contains("\r\r"));
+        QCOMPARE(run.err, QByteArray());
+    }
+
+    // Replies lost in a congested queue: beside the listing, standard error
+    // says the list may be incomplete.
+    void scanWarnsWhileTerminalsAppear()
+    {
+        SimConfig config;
+        config.fleetSize = 200;
+        config.keepRequestLog = false;
+        config.linkRateBps = 4000000;  // about 35 replies of each GET get through
+        config.queueBytes = 8000;
+        config.replyJitterMs = 10;
+        TerminalSimulator sim(config);
+        QVERIFY(sim.start());
+        variables = QStringList{"DBP_SEARCH_SENDS=0,200"};
+        const CliRun run = cli({"scan", "--format", "csv"}, sim.port());
+        variables.clear();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.count("\r\n") < 201);
+        QVERIFY2(QString::fromUtf8(run.err).startsWith(QString::fromUtf8("列表可能不完整")), run.err.constData());
     }
 
     void exitCodes_data()
