@@ -194,7 +194,6 @@ void TerminalSearch::take(TerminalParam* reply)
 
 void TerminalSearch::sendGet(uint64_t now)
 {
-    ++requests;
     const uint16_t cseq = engine->NextCSeq();
     ReplyRouter::claim(cseq, this);
     cseqs.push_back(cseq);

@@ -165,7 +165,6 @@ private:
     uint64_t lastSweepSendMs;
     GoingOn goingOn = GoingOn::Draining;
     uint16_t lastGetCSeq = 0;  // the last GET's, or subnet pass's
-    size_t requests = 0;       // GETs and passes so far
     int moreGets = 0;
     int passes = 0;
     int lastFound = 0;

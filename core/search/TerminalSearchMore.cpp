@@ -73,7 +73,7 @@ void TerminalSearch::goOn(uint64_t now)
     if (goingOn != GoingOn::Draining || now < drainedAt())
         return;
     // The first GET finds everything anew: only a later one tells of losses.
-    lastFound = requests > 1 ? foundFirstBy(lastGetCSeq) : 0;
+    lastFound = sends() + static_cast<size_t>(passes) > 1 ? foundFirstBy(lastGetCSeq) : 0;
     if (lastFound == 0)
         goingOn = GoingOn::Done;
     else if (passes == 0 && moreGets < kMoreGets) {
@@ -111,7 +111,6 @@ bool TerminalSearch::startPass(uint64_t now)
         return false;
     auto pass = std::make_unique<AddressSweep>(subnets, perSecond);
     ++passes;
-    ++requests;
     const uint16_t cseq = engine->NextCSeq();
     ReplyRouter::claim(cseq, this);
     cseqs.push_back(engine->TakeCSeq());
